@@ -1,0 +1,54 @@
+#pragma once
+// Host services without a Windows name of their own: process, environment, clock and the
+// stdio-like file services of the copy loops. Paths are program paths (cp1252, "\").
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace host {
+
+// --- Process and environment -------------------------------------------------------
+
+// Environment lookup ignoring letter case, as on Windows. Where "appdata", "homedrive" or
+// "homepath" is absent, the Linux equivalent is supplied: $XDG_CONFIG_HOME or ~/.config,
+// the empty drive, $HOME (each in program form). Unset gives the empty text.
+std::string GetEnv(std::string_view name);
+
+// Splits a command line into tokens: runs of blanks separate tokens (a tab is an ordinary
+// character); a token that begins with a double quote runs to the next double quote or
+// to the end, without the quotes, and the next token may begin right after it; any other
+// token runs to the next blank.
+std::vector<std::string> SplitCommandLine(std::string_view commandLine);
+
+// The process's parameters (argv after the program's own path), in program form.
+// Set once by the entry point.
+void SetProgramArguments(int argc, char** argv);
+// Parameter `index` (from 0), or the empty text when there are fewer.
+std::string ProgramParameter(int index);
+
+// Full path of the running executable, in program form.
+std::string ProgramFile();
+
+// Starts `file` with the parameter text as a separate process in the current folder and
+// does not wait. The parameter text is split with SplitCommandLine into argv; the file is
+// made executable first. When it cannot be started, the desktop's opener is asked to open
+// it. Returns true when a process was started.
+bool LaunchProgram(const std::string& file, const std::string& parameters);
+
+// The local clock's seconds count (seconds since midnight would wrap; this never does).
+std::int64_t ClockSeconds();
+
+// --- Files ---------------------------------------------------------------------------
+
+// A stdio-like read handle; 0 means none.
+using FileId = std::intptr_t;
+FileId OpenFileRead(const std::string& path);
+// Reads up to `size` bytes; returns how many were read (0 at the end or on error).
+std::uint32_t ReadData(FileId file, void* buffer, std::uint32_t size);
+bool AtEnd(FileId file);
+void CloseFile(FileId file);
+// Size of a file in bytes as a 64-bit count; -1 when it cannot be had.
+std::int64_t FileSize(const std::string& path);
+
+} // namespace host

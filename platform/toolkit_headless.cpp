@@ -1,0 +1,1 @@
+// The headless backend of the toolkit seam.
