@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <optional>
 #include <sys/stat.h>
 #include <sys/wait.h>
