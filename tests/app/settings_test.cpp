@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <optional>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -207,6 +209,26 @@ TEST_F(SettingsTest, CreateEmptiesAnExistingFileAtOnce) {
     EXPECT_EQ(ReadFile(host), "");
 }
 
+// A disk that cannot take the longer text must leave the old one whole. The child's file
+// size limit stands in for a full disk.
+TEST_F(SettingsTest, WriteBackThatDoesNotFitLeavesTheFileUnchanged) {
+    const std::string before = "Version = 3\r\n";
+    WriteFile(host, before);
+    int failed = InChild([&] {
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit {
+            20, 20
+        };
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 10;
+        if (!OpenSettings(name)) return 11;
+        WriteSettingNumber("Version", 1e20); // "Version = 100000000000000000000", 33 bytes
+        CloseSettings();
+        return 0;
+    });
+    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(ReadFile(host), before);
+}
+
 // --- Files that may only be read ---------------------------------------------------------
 
 enum class ReadOnlyBy { PermissionBits, AttributeWord };
@@ -250,15 +272,18 @@ INSTANTIATE_TEST_SUITE_P(Ways, SettingsReadOnly,
 
 // --- Files that cannot be opened -----------------------------------------------------------
 
-TEST_F(SettingsTest, OpenFailsForFolderMissingFileAndLockedFile) {
+TEST_F(SettingsTest, OpenFailsForFolderMissingLockedAndPipe) {
     WriteFile(dir.host("other.prefs"), "a = b\r\n");
     const std::string other = ProgramName("other.prefs");
     struct Case {
         const char* title;
         std::string file;
-    } cases[] = {
-        {"folder", "folder.prefs"}, {"missing", "missing.prefs"}, {"locked", "held.prefs"}};
+    } cases[] = {{"folder", "folder.prefs"},
+                 {"missing", "missing.prefs"},
+                 {"locked", "held.prefs"},
+                 {"pipe without a writer, which must not stall the open", "pipe.prefs"}};
     ASSERT_EQ(mkdir(dir.host("folder.prefs").c_str(), 0755), 0);
+    ASSERT_EQ(mkfifo(dir.host("pipe.prefs").c_str(), 0644), 0);
     WriteFile(dir.host("held.prefs"), "Version = 3\r\n");
     RunningCopy copy(ProgramName("held.prefs"));
     ASSERT_TRUE(copy.opened());
