@@ -37,6 +37,9 @@ std::string ProgramFile();
 // it. Returns true when a process was started.
 bool LaunchProgram(const std::string& file, const std::string& parameters);
 
+// Fills `buffer` with bytes from the host's random source.
+void RandomBytes(void* buffer, std::size_t size);
+
 // The local clock's seconds count (seconds since midnight would wrap; this never does).
 std::int64_t ClockSeconds();
 
