@@ -1,0 +1,355 @@
+// Extraction: every selected entry of an archive written below a destination folder, with
+// its folders, time and attributes.
+//
+// Beyond the plain walk over the entries, extraction keeps three promises:
+//  - nothing lands outside destFolder: names that would leave it are skipped, folders on
+//    the way must be real folders (never links), and entries that are links in archives
+//    made on Unix are written as ordinary files holding the link text;
+//  - bad data never replaces good data: each file is written under a temporary name
+//    beside its target and moved over it only once the whole entry was read and its
+//    CRC-32 matches; a wrong password is caught by the encryption header's check byte
+//    before anything is written;
+//  - each entry is read as its own flag says: unencrypted entries without the password,
+//    encrypted ones through the engine's cipher (the system's minizip has none).
+#include "archive/archive.h"
+#include "archive/entry_info.h"
+#include "archive/zip_crypto.h"
+
+#include "platform/folders.h"
+#include "platform/text.h"
+#include "platform/win.h"
+
+#include <memory>
+#include <new>
+#include <optional>
+#include <unzip.h>
+#include <zlib.h>
+
+namespace {
+
+constexpr std::uint32_t kChunkSize = 102400;
+constexpr const char* kDefaultPattern = "*.*";
+
+// "Version made by" host 3 is Unix; its entries carry a Unix mode in the high 16 bits
+// of the external attributes.
+constexpr std::uint32_t kHostUnix = 3;
+constexpr std::uint32_t kUnixTypeMask = 0170000;
+constexpr std::uint32_t kUnixLink = 0120000;
+constexpr std::uint32_t kUnixPlainFile = 0100644;
+
+ArchiveExtractReport g_report;
+
+void Report(ProgressCallback callback, const std::string& name, long double percent) {
+    if (callback) callback(name, static_cast<float>(percent));
+}
+
+// done / total as a percentage. A total of 0 with something done (an entry that claims
+// no data yet yields some, or an archive that claims no entries) counts as complete,
+// and more than the total is capped, so the report is always a number from 0 to 100.
+long double Percent(std::uint64_t done, std::uint64_t total) {
+    if (total == 0 || done >= total) return 100.0L;
+    return static_cast<long double>(done) / static_cast<long double>(total) * 100.0L;
+}
+
+std::string FilePart(const std::string& name) {
+    std::size_t slash = name.find_last_of('\\');
+    return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+// Removes everything up to and including the first ":\" (C:\data\x.txt -> data\x.txt).
+std::string StripDrive(const std::string& name) {
+    std::size_t drive = name.find(":\\");
+    return drive == std::string::npos ? name : name.substr(drive + 2);
+}
+
+// True when `relative`, joined to the destination folder, stays inside it: not absolute
+// or a UNC name, no drive left over after the stripping, no ".." component.
+bool StaysInside(const std::string& relative) {
+    if (relative.empty() || relative[0] == '\\') return false;
+    if (relative.size() >= 2 && relative[1] == ':') return false;
+    std::size_t start = 0;
+    while (start <= relative.size()) {
+        std::size_t end = relative.find('\\', start);
+        if (end == std::string::npos) end = relative.size();
+        if (relative.compare(start, end - start, "..") == 0) return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+bool IsUnixLink(const ArchiveEntryInfo& info) {
+    return (info.versionMadeBy >> 8) == kHostUnix &&
+           ((info.externalAttributes >> 16) & kUnixTypeMask) == kUnixLink;
+}
+
+// The attributes a written file gets: the entry's own, except that a link entry becomes
+// an ordinary file (its Unix mode would otherwise make the file writable by everyone).
+std::uint32_t FileAttributes(const ArchiveEntryInfo& info) {
+    if (!IsUnixLink(info)) return info.externalAttributes;
+    return (info.externalAttributes & 0xFFFFu) | (kUnixPlainFile << 16);
+}
+
+enum class OpenResult { Ok, WrongPassword, Damaged };
+
+// The plain data of the entry under the cursor, in chunks. Unencrypted entries go
+// through minizip; encrypted ones are read raw, decrypted and, when deflated, inflated.
+class EntryData {
+  public:
+    explicit EntryData(unzFile archive) : archive_(archive) {}
+    ~EntryData() {
+        if (inflating_) inflateEnd(&stream_);
+        if (open_) unzCloseCurrentFile(archive_);
+    }
+    EntryData(const EntryData&) = delete;
+    EntryData& operator=(const EntryData&) = delete;
+
+    OpenResult Open(const ArchiveEntryInfo& info, const ArchiveState& state) {
+        encrypted_ = (info.generalPurposeFlag & kFlagEncrypted) != 0;
+        if (!encrypted_) {
+            if (unzOpenCurrentFile(archive_) != UNZ_OK) return OpenResult::Damaged;
+            open_ = true;
+            return OpenResult::Ok;
+        }
+        if (!state.passwordSet) return OpenResult::WrongPassword;
+        int method = 0, level = 0;
+        if (unzOpenCurrentFile2(archive_, &method, &level, 1) != UNZ_OK) return OpenResult::Damaged;
+        open_ = true;
+        unsigned char header[ZipCrypto::kHeaderSize];
+        if (unzReadCurrentFile(archive_, header, sizeof header) != int(sizeof header))
+            return OpenResult::Damaged;
+        // The check byte is the CRC's high byte, or the time's high byte when the entry
+        // has a data descriptor (its CRC was not known when the header was made).
+        auto check = static_cast<std::uint8_t>((info.generalPurposeFlag & kFlagDataDescriptor)
+                                                   ? info.dosDateTime >> 8
+                                                   : info.crc >> 24);
+        cipher_.emplace(state.password);
+        if (!cipher_->CheckHeader(header, check)) return OpenResult::WrongPassword;
+        if (info.compressionMethod == Z_DEFLATED) {
+            input_.reset(new (std::nothrow) unsigned char[kChunkSize]);
+            if (!input_ || inflateInit2(&stream_, -MAX_WBITS) != Z_OK) return OpenResult::Damaged;
+            inflating_ = true;
+        }
+        return OpenResult::Ok;
+    }
+
+    // Fills up to `size` bytes of `out`: the count, 0 at the end of the data, or a
+    // negative code when the data is damaged or cannot be read.
+    int Read(unsigned char* out, std::uint32_t size) {
+        if (!encrypted_) return unzReadCurrentFile(archive_, out, size);
+        if (!inflating_) {
+            int n = unzReadCurrentFile(archive_, out, size);
+            if (n > 0) cipher_->Decrypt(out, std::size_t(n));
+            return n;
+        }
+        stream_.next_out = out;
+        stream_.avail_out = size;
+        while (stream_.avail_out > 0 && !ended_) {
+            if (stream_.avail_in == 0) {
+                int n = unzReadCurrentFile(archive_, input_.get(), kChunkSize);
+                if (n < 0) return n;
+                if (n == 0) return Z_DATA_ERROR; // the data ends before the deflate stream
+                cipher_->Decrypt(input_.get(), std::size_t(n));
+                stream_.next_in = input_.get();
+                stream_.avail_in = uInt(n);
+            }
+            int z = inflate(&stream_, Z_NO_FLUSH);
+            if (z == Z_STREAM_END)
+                ended_ = true;
+            else if (z != Z_OK)
+                return z < 0 ? z : Z_DATA_ERROR;
+        }
+        return int(size - stream_.avail_out);
+    }
+
+    bool encrypted() const { return encrypted_; }
+
+  private:
+    unzFile archive_;
+    bool open_ = false;
+    bool encrypted_ = false;
+    bool inflating_ = false;
+    bool ended_ = false;
+    std::optional<ZipCrypto> cipher_;
+    std::unique_ptr<unsigned char[]> input_;
+    z_stream stream_{};
+};
+
+enum class WriteResult { Written, WrongPassword, Damaged, CannotCreate };
+
+// Writes the entry's data to a temporary file beside `target` and moves it over the
+// target once it is whole and its CRC-32 matches, with the entry's time set first and
+// its attributes after (so a file they make read-only still gets its time).
+WriteResult WriteEntry(EntryData& data, const ArchiveEntryInfo& info,
+                       const EntryDetails& details, const std::string& target,
+                       const std::string& reportName, ProgressCallback progress) {
+    host::TargetKind kind = host::InspectTarget(target);
+    if (kind == host::TargetKind::ReadOnlyFile || kind == host::TargetKind::Other)
+        return WriteResult::CannotCreate;
+
+    std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[kChunkSize]);
+    if (!buffer) return WriteResult::CannotCreate;
+    std::string temp;
+    win::HANDLE file = host::CreateFileBeside(target, temp);
+    if (file == win::INVALID_HANDLE_VALUE) return WriteResult::CannotCreate;
+
+    std::uint64_t written = 0;
+    uLong crc = crc32(0L, Z_NULL, 0);
+    bool writeOk = true;
+    int n;
+    while ((n = data.Read(buffer.get(), kChunkSize)) > 0) {
+        // More data than the entry declares is damage, and is not written on.
+        if (std::uint64_t(n) > details.uncompressedSize - written) {
+            n = Z_DATA_ERROR;
+            break;
+        }
+        win::DWORD done = 0;
+        if (!win::WriteFile(file, buffer.get(), win::DWORD(n), &done)) {
+            writeOk = false;
+            break;
+        }
+        crc = crc32(crc, buffer.get(), uInt(n));
+        written += std::uint64_t(n);
+        Report(progress, reportName, Percent(written, details.uncompressedSize));
+    }
+    if (!win::CloseHandle(file)) writeOk = false;
+
+    WriteResult result;
+    if (!writeOk) {
+        result = WriteResult::CannotCreate;
+    } else if (n != 0 || written != details.uncompressedSize || crc != info.crc) {
+        // An encrypted entry whose check byte passed but whose data does not fit was
+        // most likely read with a wrong password (1 in 256 of them pass the check byte).
+        result = data.encrypted() ? WriteResult::WrongPassword : WriteResult::Damaged;
+    } else {
+        SetFileWriteTime(temp, int(info.year), int(info.month + 1), int(info.day),
+                         int(info.hour), int(info.minute));
+        win::SetFileAttributesA(temp.c_str(), FileAttributes(info));
+        result = host::ReplaceFile(temp, target) ? WriteResult::Written
+                                                 : WriteResult::CannotCreate;
+    }
+    if (result != WriteResult::Written) win::DeleteFileA(temp.c_str());
+    return result;
+}
+
+} // namespace
+
+const ArchiveExtractReport& ArchiveLastExtractReport() { return g_report; }
+
+int ArchiveExtract(const std::string& archivePath, const std::string& patternIn,
+                   const std::string& destFolder, int keepPaths) {
+    g_report = ArchiveExtractReport{};
+    const ArchiveState& state = Archive();
+    const std::string pattern = patternIn.empty() ? kDefaultPattern : patternIn;
+    bool destPending = true;
+
+    unzFile archive = unzOpen(text::ToHostPath(archivePath).c_str());
+    if (!archive) return 0;
+    g_report.opened = 1;
+    unz_global_info global{};
+    unzGetGlobalInfo(archive, &global);
+    const std::uint64_t entryTotal = global.number_entry;
+    char nameBuffer[kNameBufferSize];
+
+    std::string dest = destFolder;
+    if (dest.empty() || dest.back() != '\\') dest += '\\';
+
+    std::uint64_t visited = 0;
+    int extracted = 0;
+    std::string name;
+    ArchiveEntryInfo info;
+    EntryDetails details;
+    for (int step = unzGoToFirstFile(archive); step == UNZ_OK; step = unzGoToNextFile(archive)) {
+        do {
+            // Every "break" below ends the work on this entry; its report follows the loop.
+            if (ReadEntryInfo(archive, nameBuffer, info, details) != UNZ_OK) break;
+            name = info.name;
+            ++visited;
+
+            const bool folder = !name.empty() && name.back() == '\\';
+            bool selected = WildcardMatch(FilePart(name), pattern) == 1 ||
+                            (info.uncompressedSize == 0 && keepPaths == 1);
+            if (!selected) {
+                name.clear();
+                break;
+            }
+            // Where the entry would go, checked before anything is opened or made.
+            std::string relative = keepPaths == 0 ? FilePart(name) : StripDrive(name);
+            const bool folderWithoutPaths = folder && keepPaths == 0;
+            if (!details.nameUsable || (!folderWithoutPaths && !StaysInside(relative))) {
+                ++g_report.unsafeName;
+                break;
+            }
+            if ((info.compressionMethod != 0 && info.compressionMethod != Z_DEFLATED) ||
+                (info.generalPurposeFlag & kFlagStrongEncryption)) {
+                ++g_report.unsupported;
+                break;
+            }
+
+            EntryData data(archive);
+            OpenResult opened = data.Open(info, state);
+            if (opened == OpenResult::WrongPassword) {
+                ++g_report.wrongPassword;
+                break;
+            }
+            if (opened == OpenResult::Damaged) {
+                ++g_report.damagedData;
+                break;
+            }
+            if (destPending) {
+                win::MakeSureDirectoryPathExists(dest.c_str());
+                destPending = false;
+            }
+
+            if (folder && keepPaths == 1) {
+                host::FolderResult made = host::MakeFoldersBelow(dest, relative);
+                if (made == host::FolderResult::LinkInTheWay) ++g_report.unsafeName;
+                if (made == host::FolderResult::Failed) ++g_report.cannotCreate;
+                break;
+            }
+            if (!folderWithoutPaths) { // a folder entry without paths has nothing to write
+                name = relative;
+                host::FolderResult made = host::MakeFoldersBelow(dest, relative);
+                if (made == host::FolderResult::LinkInTheWay) {
+                    ++g_report.unsafeName;
+                } else if (made == host::FolderResult::Failed) {
+                    ++g_report.cannotCreate;
+                } else {
+                    switch (WriteEntry(data, info, details, dest + relative, name,
+                                       state.compressProgress)) {
+                    case WriteResult::Written: ++extracted; break;
+                    case WriteResult::WrongPassword: ++g_report.wrongPassword; break;
+                    case WriteResult::Damaged: ++g_report.damagedData; break;
+                    case WriteResult::CannotCreate: ++g_report.cannotCreate; break;
+                    }
+                }
+            }
+            Report(state.compressProgress, std::string(), 100.0L);
+        } while (false);
+        Report(state.extractProgress, name, Percent(visited, entryTotal));
+    }
+    Report(state.extractProgress, std::string(), 100.0L);
+    unzClose(archive);
+    return extracted;
+}
+
+void SetFileWriteTime(const std::string& path, int year, int month, int day, int hour,
+                      int minute) {
+    win::HANDLE file = win::CreateFileA(path.c_str(), win::GENERIC_WRITE,
+                                        win::FILE_SHARE_READ | win::FILE_SHARE_WRITE,
+                                        win::OPEN_EXISTING, win::FILE_ATTRIBUTE_NORMAL);
+    if (file == win::INVALID_HANDLE_VALUE) return;
+    // A value that forms no date leaves the file with the time it has.
+    if (year >= 1601 && year <= 30827 && month >= 1 && month <= 12 && day >= 1 && day <= 31 &&
+        hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59) {
+        static const int offsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+        int y = month < 3 ? year - 1 : year;
+        int weekday = (y + y / 4 - y / 100 + y / 400 + offsets[month - 1] + day) % 7;
+        win::SYSTEMTIME local{win::WORD(year), win::WORD(month), win::WORD(weekday),
+                              win::WORD(day), win::WORD(hour), win::WORD(minute), 0, 0};
+        win::FILETIME localTime{}, utc{};
+        if (win::SystemTimeToFileTime(&local, &localTime) &&
+            win::LocalFileTimeToFileTime(&localTime, &utc))
+            win::SetFileTime(file, nullptr, nullptr, &utc);
+    }
+    win::CloseHandle(file);
+}

@@ -1,0 +1,45 @@
+#include "archive/archive.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct WildcardCase {
+    const char* name;
+    const char* pattern;
+    int expected;
+};
+
+class WildcardTable : public ::testing::TestWithParam<WildcardCase> {};
+
+TEST_P(WildcardTable, MatchesAsTheRulesSay) {
+    const WildcardCase& c = GetParam();
+    EXPECT_EQ(WildcardMatch(c.name, c.pattern), c.expected)
+        << "name \"" << c.name << "\" pattern \"" << c.pattern << "\"";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WildcardTable,
+    ::testing::Values(
+        // *.txt: case folded, a leading dot, and no backtracking over a second dot.
+        WildcardCase{"readme.txt", "*.txt", 1}, WildcardCase{"README.TXT", "*.txt", 1},
+        WildcardCase{".txt", "*.txt", 1}, WildcardCase{"a.b.txt", "*.txt", 0},
+        WildcardCase{"readme.txt.bak", "*.txt", 0}, WildcardCase{"readme", "*.txt", 0},
+        // Alternatives, tried left to right.
+        WildcardCase{"a.txt", "*.txt|*.doc", 1}, WildcardCase{"a.doc", "*.txt|*.doc", 1},
+        WildcardCase{"a.pdf", "*.txt|*.doc", 0},
+        // "*" and "*.*" select every name, with or without a dot.
+        WildcardCase{"anything.at.all", "*", 1}, WildcardCase{"readme", "*.*", 1},
+        WildcardCase{".profile", "*.*", 1}, WildcardCase{"a.b", "*.*", 1},
+        // The dot added to a name without one must be matched too.
+        WildcardCase{"abc", "a?c", 0}, WildcardCase{"abc", "a?c.", 1},
+        WildcardCase{"abc", "a?c*", 1}, WildcardCase{"abc", "a?c?", 1},
+        WildcardCase{"abc", "abc", 1}, WildcardCase{"abd.", "a?c.", 0},
+        // A name equal to the pattern after folding matches, "*" and "?" included.
+        WildcardCase{"A*B?.TXT", "a*b?.txt", 1},
+        // Latin-1 capitals 0xC0-0xDE fold; other bytes do not.
+        WildcardCase{"\xC4RGER.TXT", "\xE4rger.txt", 1}, WildcardCase{"\xDF.txt", "\xFF.txt", 0},
+        // "?" needs a character, and "." has no special meaning in a pattern.
+        WildcardCase{"a", "a??", 0}, WildcardCase{"axb", "a.b", 0}));
+
+} // namespace
