@@ -106,6 +106,7 @@ struct State {
     Fl_Group* parent = nullptr;       // where the next control goes
     int offsetX = 0, offsetY = 0;     // of that parent within the window
     std::vector<std::string> selection; // the rest of a multiple file selection
+    ChooserRefusals refusals;
 };
 
 State& S() {
@@ -715,6 +716,8 @@ std::string NextSelectedFile() {
     selection.erase(selection.begin());
     return next;
 }
+
+void SetChooserRefusals(const ChooserRefusals& texts) { S().refusals = texts; }
 
 std::string SaveFileRequester(const std::string& title, const std::string& defaultPath,
                               const std::string& filter, int preselected) {

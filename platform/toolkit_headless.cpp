@@ -37,6 +37,7 @@ struct Model {
     std::vector<headless::ChooserRequest> requests;
     std::vector<headless::MessageBoxShown> messages;
     int beeps = 0;
+    ChooserRefusals refusals;
 };
 
 Model& M() {
@@ -274,6 +275,8 @@ std::string NextSelectedFile() {
     return next;
 }
 
+void SetChooserRefusals(const ChooserRefusals& texts) { M().refusals = texts; }
+
 std::string SaveFileRequester(const std::string& title, const std::string& defaultPath,
                               const std::string& filter, int preselected) {
     using Type = headless::ChooserRequest::Type;
@@ -376,6 +379,7 @@ void AnswerChooser(std::vector<std::string> paths) { M().answers.push_back(std::
 const std::vector<ChooserRequest>& ChooserRequests() { return M().requests; }
 const std::vector<MessageBoxShown>& MessageBoxes() { return M().messages; }
 int Beeps() { return M().beeps; }
+const ChooserRefusals& Refusals() { return M().refusals; }
 
 } // namespace headless
 } // namespace tk

@@ -27,4 +27,8 @@ struct UiState {
 
 UiState& Ui();
 
+// Hands the choosers the texts with which they refuse a name the program cannot use or a
+// folder that does not exist. Called before every chooser is opened.
+void PrepareChoosers();
+
 } // namespace ui
