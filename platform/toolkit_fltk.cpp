@@ -26,6 +26,7 @@
 #include <FL/x.H>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <cstring>
@@ -657,52 +658,138 @@ std::string FilterForFltk(const std::string& filter) {
     std::string out;
     for (size_t i = 0; i + 1 < parts.size(); i += 2) {
         std::string pattern = parts[i + 1] == "*.*" ? "*" : parts[i + 1];
+        // FLTK's chooser shows the pattern in parentheses itself and reads the first
+        // parenthesised part of the name as the pattern, so a name's own one must go.
+        std::string name = parts[i];
+        size_t open = name.find(" (");
+        if (open != std::string::npos && name.back() == ')') name.erase(open);
         if (!out.empty()) out += "\n";
-        out += ToUtf8(parts[i]) + "\t" + ToUtf8(pattern);
+        out += ToUtf8(name) + "\t" + ToUtf8(pattern);
     }
     return out;
 }
 
-// Splits the default path at its last "\" into the folder the chooser opens in and the
-// proposed name.
-void Preset(Fl_Native_File_Chooser& chooser, const std::string& defaultPath) {
+// The texts a chooser is given, kept alive as long as the chooser: FLTK's chooser holds
+// some of them by pointer.
+struct ChooserTexts {
+    std::string title, filter, folder, preset;
+};
+
+// Host form of a program folder for the chooser, without the doubled separators that a
+// path put together from empty parts carries ("\\home\anna" -> "/home/anna").
+std::string ChooserFolder(const std::string& programFolder) {
+    std::string host = text::ToHostPath(programFolder), out;
+    for (char c : host)
+        if (!(c == '/' && !out.empty() && out.back() == '/')) out += c;
+    return out;
+}
+
+// Gives the chooser its title, filters and default path. The default path is split at its
+// last "\": the folder the chooser opens in, and the name it proposes when that is a
+// valid file name (FLTK's chooser takes the proposal as a full path).
+void Configure(Fl_Native_File_Chooser& chooser, ChooserTexts& keep, const std::string& title,
+               const std::string& defaultPath, const std::string* filter, int preselected) {
+    keep.title = ToUtf8(title);
+    chooser.title(keep.title.c_str());
+    if (filter) {
+        keep.filter = FilterForFltk(*filter);
+        chooser.filter(keep.filter.c_str());
+        chooser.filter_value(preselected);
+    }
     size_t cut = defaultPath.rfind('\\');
     std::string folder = cut == std::string::npos ? std::string() : defaultPath.substr(0, cut + 1);
     std::string name = cut == std::string::npos ? defaultPath : defaultPath.substr(cut + 1);
-    if (!folder.empty()) chooser.directory(text::ToHostPath(folder).c_str());
-    if (!name.empty() && name.find_first_of("<>:\"/|?*") == std::string::npos)
-        chooser.preset_file(ToUtf8(name).c_str());
+    if (folder.empty()) return;
+    keep.folder = ChooserFolder(folder);
+    chooser.directory(keep.folder.c_str());
+    if (!name.empty() && name.find_first_of("<>:\"/|?*") == std::string::npos) {
+        keep.preset = keep.folder + ToUtf8(name);
+        chooser.preset_file(keep.preset.c_str());
+    }
 }
 
-// Runs the chooser and gives the chosen paths in program form; empty on cancel, on a
-// selection too long for the program's room (512,000 characters) and on a name that has
-// no program form.
-std::vector<std::string> RunChooser(Fl_Native_File_Chooser& chooser) {
-    if (!DisplayReady() || chooser.show() != 0) return {};
-    std::vector<std::string> paths;
-    size_t room = 0;
-    for (int i = 0; i < chooser.count(); ++i) {
+// The folder part of a host path: everything before its last "/" ("/" for a file at the
+// top).
+std::string HostFolderOf(const std::string& hostPath) {
+    size_t cut = hostPath.rfind('/');
+    if (cut == std::string::npos) return ".";
+    return cut == 0 ? std::string("/") : hostPath.substr(0, cut);
+}
+
+bool IsFolder(const std::string& hostPath) {
+    struct stat st {};
+    return ::stat(hostPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void Refuse(const std::string& before, const std::string& shown, const std::string& after) {
+    const auto& t = S().refusals;
+    ErrorMessage(t.caption, before + shown + after);
+}
+
+// Why a chosen set of host paths cannot be handed to the program, told to the user; true
+// when it can. A name without a program form would otherwise have to become another name
+// or drop out of the choice silently; a missing folder is refused as Windows' chooser does.
+bool Acceptable(const std::vector<std::string>& hostPaths, bool fileMode) {
+    const auto& t = S().refusals;
+    for (const auto& hostPath : hostPaths) {
         std::string path;
-        if (!text::ToProgramPath(chooser.filename(i) ? chooser.filename(i) : "", path))
-            return {};
-        room += path.size() + 1;
-        if (room > 512000) return {};
-        paths.push_back(path);
+        if (!text::ToProgramPath(hostPath, path)) {
+            size_t cut = hostPath.rfind('/');
+            std::string name = cut == std::string::npos ? hostPath : hostPath.substr(cut + 1);
+            Refuse(t.unnamableBefore, text::Utf8ToCp1252Lossy(name), t.unnamableAfter);
+            return false;
+        }
+        if (fileMode && !IsFolder(HostFolderOf(hostPath))) {
+            Refuse(t.missingFolderBefore, text::Utf8ToCp1252Lossy(HostFolderOf(hostPath)),
+                   t.missingFolderAfter);
+            return false;
+        }
     }
-    return paths;
+    return true;
+}
+
+// FLTK's own chooser, never a desktop's, so that it looks and behaves the same everywhere.
+// Fl_Native_File_Chooser picks its kind when it is constructed, so this comes first.
+void UseFltkChooser() {
+    Fl::option(Fl::OPTION_FNFC_USES_GTK, false);
+}
+
+// Runs the chooser and gives the chosen paths in program form. A choice the program cannot use
+// is refused with a message and the chooser opens again. Empty on cancel and on a
+// selection too long for the program's room (512,000 characters, the Windows result
+// buffer: the paths, each with its end byte).
+std::vector<std::string> RunChooser(Fl_Native_File_Chooser& chooser, bool fileMode) {
+    if (!DisplayReady()) return {};
+    for (;;) {
+        if (chooser.show() != 0) return {};
+        std::vector<std::string> hostPaths;
+        for (int i = 0; i < chooser.count(); ++i)
+            hostPaths.push_back(chooser.filename(i) ? chooser.filename(i) : "");
+        if (hostPaths.empty()) return {};
+        if (!Acceptable(hostPaths, fileMode)) continue;
+        std::vector<std::string> paths;
+        size_t room = 0;
+        for (const auto& hostPath : hostPaths) {
+            std::string path;
+            text::ToProgramPath(hostPath, path);
+            room += path.size() + 1;
+            if (room > 512000) return {};
+            paths.push_back(path);
+        }
+        return paths;
+    }
 }
 
 } // namespace
 
 std::string OpenFileRequester(const std::string& title, const std::string& defaultPath,
                               const std::string& filter, int preselected, bool multiple) {
+    UseFltkChooser();
     Fl_Native_File_Chooser chooser(multiple ? Fl_Native_File_Chooser::BROWSE_MULTI_FILE
                                             : Fl_Native_File_Chooser::BROWSE_FILE);
-    chooser.title(ToUtf8(title).c_str());
-    chooser.filter(FilterForFltk(filter).c_str());
-    chooser.filter_value(preselected);
-    Preset(chooser, defaultPath);
-    auto paths = RunChooser(chooser);
+    ChooserTexts keep;
+    Configure(chooser, keep, title, defaultPath, &filter, preselected);
+    auto paths = RunChooser(chooser, true);
     S().selection.clear();
     if (paths.empty()) return {};
     if (multiple) S().selection.assign(paths.begin() + 1, paths.end());
@@ -721,27 +808,29 @@ void SetChooserRefusals(const ChooserRefusals& texts) { S().refusals = texts; }
 
 std::string SaveFileRequester(const std::string& title, const std::string& defaultPath,
                               const std::string& filter, int preselected) {
+    UseFltkChooser();
     Fl_Native_File_Chooser chooser(Fl_Native_File_Chooser::BROWSE_SAVE_FILE);
     chooser.options(Fl_Native_File_Chooser::NO_OPTIONS); // no extension, no overwrite question
-    chooser.title(ToUtf8(title).c_str());
-    chooser.filter(FilterForFltk(filter).c_str());
-    chooser.filter_value(preselected);
-    Preset(chooser, defaultPath);
-    auto paths = RunChooser(chooser);
+    ChooserTexts keep;
+    Configure(chooser, keep, title, defaultPath, &filter, preselected);
+    auto paths = RunChooser(chooser, true);
     return paths.empty() ? std::string() : paths.front();
 }
 
 std::string PathRequester(const std::string& prompt, const std::string& initialPath) {
+    UseFltkChooser();
     Fl_Native_File_Chooser chooser(Fl_Native_File_Chooser::BROWSE_DIRECTORY);
-    chooser.title(ToUtf8(prompt).c_str());
-    if (!initialPath.empty()) chooser.directory(text::ToHostPath(initialPath).c_str());
-    auto paths = RunChooser(chooser);
+    ChooserTexts keep;
+    Configure(chooser, keep, prompt, initialPath.empty() ? initialPath : initialPath + "\\",
+              nullptr, 0);
+    auto paths = RunChooser(chooser, false);
     return paths.empty() ? std::string() : paths.front();
 }
 
 void ErrorMessage(const std::string& caption, const std::string& text) {
     if (!DisplayReady()) return;
     fl_message_title(ToUtf8(caption).c_str());
+    fl_close = "OK"; // the button of a Windows message box
     fl_alert("%s", ToUtf8(text).c_str());
 }
 
