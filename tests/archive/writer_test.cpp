@@ -89,6 +89,11 @@ int Record(const std::string& name, float percent) {
 
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
+// The Python check beside this source file.
+std::string PeerCheckScript() {
+    return (fs::path(__FILE__).parent_path() / "zip_peer_check.py").string();
+}
+
 // Every peer reads the archive; Python's zipfile gives back each entry's exact bytes
 // (the files named in `expected`, in entry order) with the password and refuses a
 // wrong one. 7-Zip cannot open any archive behind gigabytes of other bytes, so the
@@ -103,9 +108,8 @@ void ExpectPeersAccept(const std::string& archive, const std::string& password,
         EXPECT_EQ(0, ts::Run("7zz t" + pw7 + " " + Quote(archive) + quiet)) << "7zz t " << archive;
     }
     EXPECT_EQ(0, ts::Run("bsdtar -tf " + Quote(archive) + quiet)) << "bsdtar -tf " << archive;
-    std::string check = "python3 " + Quote(std::string(std::getenv("ZELVANTO_SOURCE_DIR")) +
-                                           "/tests/archive/zip_peer_check.py") +
-                        " " + Quote(archive) + " " + Quote(password);
+    std::string check = "python3 " + Quote(PeerCheckScript()) + " " + Quote(archive) + " " +
+                        Quote(password);
     for (const auto& e : expected) check += " " + Quote(e);
     EXPECT_EQ(0, ts::Run(check)) << check;
 }
