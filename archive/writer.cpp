@@ -54,6 +54,10 @@ struct Account {
 };
 Account account;
 
+// The archive open for writing, as ArchiveCreate got it.
+std::string openPath;
+int openMode = APPEND_STATUS_CREATE;
+
 // Upper bound of the deflate output for `size` input bytes (zlib's bound for a zlib
 // stream, which a raw stream of the same data never exceeds).
 std::uint64_t DeflateBound(std::uint64_t size) { return compressBound(static_cast<uLong>(size)); }
@@ -275,6 +279,36 @@ int CopyChunks(const std::string& path, std::int64_t size, std::uint64_t budget,
     return result;
 }
 
+std::uint16_t Le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+std::uint32_t Le32(const unsigned char* p) { return Le16(p) | std::uint32_t(Le16(p + 2)) << 16; }
+
+// minizip rewrites an ADDINZIP archive in place and never shortens the file, so a new
+// comment shorter than the old one would leave the old comment's tail behind the end
+// record, which strict readers refuse. This finds the end record minizip just wrote (its
+// comment is `comment`, its central directory ends right before it) and cuts the file
+// there.
+void CutStaleTail(const std::string& path, const std::string& comment) {
+    std::int64_t size = host::FileSize(path);
+    std::uint64_t window = std::min<std::uint64_t>(
+        size < 0 ? 0 : size, 2 * (kEndRecordSize + kLongestComment) + comment.size());
+    if (window < kEndRecordSize + comment.size()) return;
+    std::int64_t start = size - static_cast<std::int64_t>(window);
+    std::unique_ptr<unsigned char[]> tail(new (std::nothrow) unsigned char[window]);
+    if (!tail || host::ReadFileAt(path, start, tail.get(), std::uint32_t(window)) != window) return;
+    const auto* text = reinterpret_cast<const unsigned char*>(comment.data());
+    for (std::uint64_t i = 0; i + kEndRecordSize + comment.size() <= window; ++i) {
+        const unsigned char* p = tail.get() + i;
+        std::uint64_t at = std::uint64_t(start) + i;
+        if (Le32(p) == 0x06054b50 && Le16(p + 20) == comment.size() &&
+            std::uint64_t(Le32(p + 16)) + Le32(p + 12) == at &&
+            std::equal(text, text + comment.size(), p + kEndRecordSize)) {
+            std::int64_t end = static_cast<std::int64_t>(at + kEndRecordSize + comment.size());
+            if (end < size) host::TruncateFile(path, end);
+            return;
+        }
+    }
+}
+
 } // namespace
 
 std::intptr_t ArchiveCreate(const std::string& path, int appendMode) {
@@ -291,6 +325,8 @@ std::intptr_t ArchiveCreate(const std::string& path, int appendMode) {
     std::string hostPath = text::ToHostPath(path);
     s.writer = zipOpen(hostPath.c_str(), appendMode);
     if (s.writer) StartAccount(hostPath, path, appendMode);
+    openPath = path;
+    openMode = appendMode;
     return reinterpret_cast<std::intptr_t>(s.writer);
 }
 
@@ -373,6 +409,7 @@ int ArchiveClose(const std::string& comment) {
         std::string kept = comment.substr(0, kLongestComment);
         zipClose(Writer(), kept.empty() ? nullptr : kept.c_str());
         s.writer = nullptr;
+        if (openMode == APPEND_STATUS_ADDINZIP && !kept.empty()) CutStaleTail(openPath, kept);
     }
     if (s.reader) {
         unzClose(static_cast<unzFile>(s.reader));

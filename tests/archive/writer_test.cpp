@@ -525,9 +525,15 @@ TEST_F(Writer, AppendingKeepsWhatTheFileHad) {
     EXPECT_EQ(added.entries[2].flags, 0x0003);
     ExpectPeersAccept(archive, "geheim", {a, b, b});
     ArchiveSetPassword("");
-    ASSERT_NE(0, ArchiveCreate(Program(archive), APPEND_STATUS_ADDINZIP));
-    ArchiveClose("neuer, l\xE4ngerer Kommentar");
-    EXPECT_EQ(zr::Read(archive).comment, "neuer, l\xE4ngerer Kommentar");
+    // A shorter comment than before leaves nothing of the old one behind.
+    for (const char* comment : {"neuer, l\xE4ngerer Kommentar", "neu"}) {
+        ASSERT_NE(0, ArchiveCreate(Program(archive), APPEND_STATUS_ADDINZIP));
+        ArchiveClose(comment);
+        zr::Archive got = zr::Read(archive);
+        ASSERT_TRUE(got.ok) << got.error;
+        EXPECT_EQ(got.comment, comment);
+    }
+    ExpectPeersAccept(archive, "geheim", {a, b, b});
 
     // CREATEAFTER: the archive follows the file's bytes; its offsets count from the start.
     std::string prefix = TextBytes(5000, 9);
