@@ -357,6 +357,24 @@ TEST(ReadFiles, SizesAre64BitAndOnlyFilesOpen) {
     EXPECT_EQ(host::FileSize(Program(dir.host("Bericht \xC3\xA4.txt"))), 3);
 }
 
+TEST(ReadFiles, ReadAtAnOffsetAndCutAFile) {
+    ts::TempDir dir;
+    std::string file = Make(dir, "c.bin", "0123456789");
+    std::string path = Program(file);
+    char buffer[16] = {};
+    EXPECT_EQ(host::ReadFileAt(path, 4, buffer, 3), 3u);
+    EXPECT_EQ(std::string(buffer, 3), "456");
+    EXPECT_EQ(host::ReadFileAt(path, 8, buffer, 16), 2u); // up to the end
+    EXPECT_EQ(host::ReadFileAt(path, 20, buffer, 4), 0u);
+    EXPECT_EQ(host::ReadFileAt(Program(dir.host("fehlt")), 0, buffer, 4), 0u);
+    EXPECT_TRUE(host::TruncateFile(path, 6));
+    EXPECT_EQ(ts::ReadFile(file), "012345");
+    chmod(file.c_str(), 0444);
+    EXPECT_FALSE(host::TruncateFile(path, 2)); // read-only, even for root
+    EXPECT_EQ(ts::ReadFile(file), "012345");
+    EXPECT_FALSE(host::TruncateFile(Program(dir.host("fehlt")), 0));
+}
+
 // --- Code pages, pause, random ------------------------------------------------------------
 
 TEST(CodePages, AnsiToOemMatchesTheCodePageTables) {
