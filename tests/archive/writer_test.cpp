@@ -417,6 +417,30 @@ TEST_F(Writer, OnlyAnAnswerOfOneStopsTheCopy) {
     }
 }
 
+// With a password the file is read twice. When it changes in between, the header's check
+// bytes (from the first pass) no longer fit the entry (from the second): no tool would
+// take the password, so the result says the entry failed.
+TEST_F(Writer, AFileChangedBetweenThePassesIsReportedAsFailed) {
+    std::string bytes = TextBytes(250000);
+    std::string file = Make("wechsel.txt", bytes);
+    std::string changed = bytes.substr(0, 249000) + RandomBytes(1000);
+    calls.onReport = [&] {
+        if (calls.reports.size() == 1) ts::WriteFile(file, changed); // same size, new tail
+    };
+    ArchiveSetCompressProgress(Record);
+    std::vector<int> results;
+    std::string archive = Pack("wechsel.zip", {file}, "geheim", &results);
+    EXPECT_EQ(results, std::vector<int>{ARCHIVE_FAILED});
+    zr::Archive a = zr::Read(archive);
+    ASSERT_TRUE(a.ok) << a.error;
+    ASSERT_EQ(a.entries.size(), 1u);
+    bool ok = false;
+    EXPECT_EQ(zr::Content(a.entries[0], "geheim", ok), changed);
+    EXPECT_EQ(a.entries[0].crc, zr::Crc(changed));
+    std::string header = zr::EncryptionHeader(a.entries[0], "geheim");
+    EXPECT_EQ(static_cast<unsigned char>(header[11]), zr::Crc(bytes) >> 24);
+}
+
 // --- Failures ------------------------------------------------------------------------------
 
 TEST_F(Writer, AddingWithoutAnOpenArchiveTouchesNothing) {
