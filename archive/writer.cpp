@@ -42,7 +42,9 @@ constexpr std::uint64_t kLocalHeaderSize = 30;
 constexpr std::uint64_t kCentralRecordSize = 46;
 constexpr std::uint64_t kEndRecordSize = 22;
 
-zipFile Writer() { return static_cast<zipFile>(Archive().writer); }
+zipFile Writer() {
+    return static_cast<zipFile>(Archive().writer);
+}
 
 // The worst-case extent of the archive open for writing. `end` is where the next local
 // header can start at the latest, `central` the size of the central records so far;
@@ -60,7 +62,9 @@ int openMode = APPEND_STATUS_CREATE;
 
 // Upper bound of the deflate output for `size` input bytes (zlib's bound for a zlib
 // stream, which a raw stream of the same data never exceeds).
-std::uint64_t DeflateBound(std::uint64_t size) { return compressBound(static_cast<uLong>(size)); }
+std::uint64_t DeflateBound(std::uint64_t size) {
+    return compressBound(static_cast<uLong>(size));
+}
 
 // The most uncompressed bytes an entry named with `nameLength` bytes may hold so that
 // the finished archive, with its central directory and the longest comment, stays
@@ -73,7 +77,8 @@ std::uint64_t EntryBudget(std::uint64_t nameLength, bool encrypted, bool& fits) 
     if (!fits) return 0;
     std::uint64_t room = kLargestOffset - fixed;
     std::uint64_t budget = std::min(room, kLargestOffset);
-    while (DeflateBound(budget) > room) budget -= DeflateBound(budget) - room;
+    while (DeflateBound(budget) > room)
+        budget -= DeflateBound(budget) - room;
     return budget;
 }
 
@@ -104,9 +109,9 @@ void StartAccount(const std::string& hostPath, const std::string& path, int appe
 
 // The local last-write time of a file, for minizip's entry information.
 bool LocalWriteTime(const std::string& path, tm_zip& out) {
-    win::HANDLE file =
-        win::CreateFileA(path.c_str(), win::GENERIC_READ, win::FILE_SHARE_READ | win::FILE_SHARE_WRITE,
-                         win::OPEN_EXISTING, win::FILE_ATTRIBUTE_NORMAL);
+    win::HANDLE file = win::CreateFileA(path.c_str(), win::GENERIC_READ,
+                                        win::FILE_SHARE_READ | win::FILE_SHARE_WRITE,
+                                        win::OPEN_EXISTING, win::FILE_ATTRIBUTE_NORMAL);
     if (file == win::INVALID_HANDLE_VALUE) return false;
     win::FILETIME written{}, local{};
     win::GetFileTime(file, nullptr, nullptr, &written);
@@ -169,8 +174,8 @@ class EncryptedEntry {
 
     // Opens the entry; nothing is written when this fails.
     int Open(zipFile zip, const char* name, const zip_fileinfo& info, std::uint32_t headerCrc) {
-        int err = deflateInit2(&stream_, kLevel, Z_DEFLATED, -kWindowBits, kMemLevel,
-                               Z_DEFAULT_STRATEGY);
+        int err =
+            deflateInit2(&stream_, kLevel, Z_DEFLATED, -kWindowBits, kMemLevel, Z_DEFAULT_STRATEGY);
         if (err != Z_OK) return err;
         deflating_ = true;
         err = zipOpenNewFileInZip4(zip, name, &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
@@ -235,7 +240,7 @@ class EncryptedEntry {
 // used up (the file grew past what the archive can take); returns the result of the copy.
 template <typename WriteChunk>
 int CopyChunks(const std::string& path, std::int64_t size, std::uint64_t budget,
-             std::uint64_t& done, WriteChunk write) {
+               std::uint64_t& done, WriteChunk write) {
     host::FileId file = host::OpenFileRead(path);
     if (!file) return ARCHIVE_FAILED;
     Buffer buffer;
@@ -279,8 +284,12 @@ int CopyChunks(const std::string& path, std::int64_t size, std::uint64_t budget,
     return result;
 }
 
-std::uint16_t Le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-std::uint32_t Le32(const unsigned char* p) { return Le16(p) | std::uint32_t(Le16(p + 2)) << 16; }
+std::uint16_t Le16(const unsigned char* p) {
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+std::uint32_t Le32(const unsigned char* p) {
+    return Le16(p) | std::uint32_t(Le16(p + 2)) << 16;
+}
 
 // minizip rewrites an ADDINZIP archive in place and never shortens the file, so a new
 // comment shorter than the old one would leave the old comment's tail behind the end
@@ -361,8 +370,8 @@ int ArchiveAddFile(const std::string& path, int keepPath) {
         entry = std::make_unique<EncryptedEntry>(s.password);
         result = entry->Open(Writer(), name.c_str(), info, headerCrc);
     } else {
-        result = zipOpenNewFileInZip(Writer(), name.c_str(), &info, nullptr, 0, nullptr, 0,
-                                     nullptr, s.method, kLevel);
+        result = zipOpenNewFileInZip(Writer(), name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+                                     s.method, kLevel);
     }
     if (result != ZIP_OK) {
         // An entry that minizip opened stays in the archive, complete and empty.
@@ -380,13 +389,15 @@ int ArchiveAddFile(const std::string& path, int keepPath) {
     } else if (size < 0) {
         result = ARCHIVE_FAILED;
     } else if (entry) {
-        result = CopyChunks(path, size, budget, done, [&](const unsigned char* data, std::uint32_t n) {
-            return entry->Write(data, n);
-        });
+        result =
+            CopyChunks(path, size, budget, done, [&](const unsigned char* data, std::uint32_t n) {
+                return entry->Write(data, n);
+            });
     } else {
-        result = CopyChunks(path, size, budget, done, [&](const unsigned char* data, std::uint32_t n) {
-            return zipWriteInFileInZip(Writer(), data, n);
-        });
+        result =
+            CopyChunks(path, size, budget, done, [&](const unsigned char* data, std::uint32_t n) {
+                return zipWriteInFileInZip(Writer(), data, n);
+            });
     }
 
     if (entry) {

@@ -31,7 +31,9 @@ int CountChunk(const std::string& name, float) {
     return 0;
 }
 
-double Seconds(const timeval& tv) { return double(tv.tv_sec) + double(tv.tv_usec) / 1e6; }
+double Seconds(const timeval& tv) {
+    return double(tv.tv_sec) + double(tv.tv_usec) / 1e6;
+}
 
 double CpuSeconds() {
     rusage ru{};
@@ -43,8 +45,10 @@ double CpuSeconds() {
 double PauseSeconds() {
     constexpr int kRounds = 50;
     auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < kRounds; ++i) win::Sleep(10);
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / kRounds;
+    for (int i = 0; i < kRounds; ++i)
+        win::Sleep(10);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() /
+           kRounds;
 }
 
 } // namespace
@@ -64,7 +68,7 @@ int main(int argc, char** argv) {
         std::string program;
         if (!text::ToProgramPath(line, program)) return 2;
         files.push_back(program);
-        struct stat st{};
+        struct stat st {};
         stat(line.c_str(), &st);
         bytes += st.st_size;
         crcChunks += st.st_size / 102400 + 1; // the pass reads once more at an exact multiple
@@ -78,9 +82,11 @@ int main(int argc, char** argv) {
     auto wallStart = std::chrono::steady_clock::now();
     int failed = 0;
     if (!ArchiveCreate(archive, 0)) return 1;
-    for (const auto& f : files) failed += ArchiveAddFile(f, 0) != 0;
+    for (const auto& f : files)
+        failed += ArchiveAddFile(f, 0) != 0;
     ArchiveClose();
-    double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+    double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
     double cpu = CpuSeconds() - cpuStart;
     ArchiveShutdown();
 

@@ -28,11 +28,12 @@ constexpr std::uint64_t kFourGiB = 0x100000000ull;
 
 // Text-like bytes that deflate compresses, different for each seed.
 std::string TextBytes(std::size_t size, unsigned seed = 1) {
-    static const char* words[] = {"Bericht ", "Daten ", "Zelvanto ", "packen ", "und ",
-                                  "entpacken ", "2008 ", "\r\n", "Umsatz: ", "\xE4\xF6\xFC "};
+    static const char* words[] = {"Bericht ",   "Daten ", "Zelvanto ", "packen ",  "und ",
+                                  "entpacken ", "2008 ",  "\r\n",      "Umsatz: ", "\xE4\xF6\xFC "};
     std::mt19937 random(seed);
     std::string out;
-    while (out.size() < size) out += words[random() % 10];
+    while (out.size() < size)
+        out += words[random() % 10];
     out.resize(size);
     return out;
 }
@@ -40,7 +41,8 @@ std::string TextBytes(std::size_t size, unsigned seed = 1) {
 std::string RandomBytes(std::size_t size, unsigned seed = 7) {
     std::mt19937 random(seed);
     std::string out(size, '\0');
-    for (char& c : out) c = static_cast<char>(random());
+    for (char& c : out)
+        c = static_cast<char>(random());
     return out;
 }
 
@@ -87,7 +89,9 @@ int Record(const std::string& name, float percent) {
 
 // --- Peers --------------------------------------------------------------------------------
 
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
+std::string Quote(const std::string& s) {
+    return "'" + s + "'";
+}
 
 // The Python check beside this source file.
 std::string PeerCheckScript() {
@@ -103,14 +107,16 @@ void ExpectPeersAccept(const std::string& archive, const std::string& password,
     std::string quiet = " >/dev/null 2>&1";
     std::string pw = password.empty() ? "" : " -P " + Quote(password);
     std::string pw7 = password.empty() ? "" : " " + Quote("-p" + password);
-    EXPECT_EQ(0, ts::Run("unzip -tq" + pw + " " + Quote(archive) + quiet)) << "unzip -t " << archive;
+    EXPECT_EQ(0, ts::Run("unzip -tq" + pw + " " + Quote(archive) + quiet))
+        << "unzip -t " << archive;
     if (with7z) {
         EXPECT_EQ(0, ts::Run("7zz t" + pw7 + " " + Quote(archive) + quiet)) << "7zz t " << archive;
     }
     EXPECT_EQ(0, ts::Run("bsdtar -tf " + Quote(archive) + quiet)) << "bsdtar -tf " << archive;
-    std::string check = "python3 " + Quote(PeerCheckScript()) + " " + Quote(archive) + " " +
-                        Quote(password);
-    for (const auto& e : expected) check += " " + Quote(e);
+    std::string check =
+        "python3 " + Quote(PeerCheckScript()) + " " + Quote(archive) + " " + Quote(password);
+    for (const auto& e : expected)
+        check += " " + Quote(e);
     EXPECT_EQ(0, ts::Run(check)) << check;
 }
 
@@ -198,7 +204,7 @@ TEST_F(Writer, EntryRecordsHoldWhatTheWriterDecides) {
             EXPECT_EQ(e.versionNeeded, 20);
             EXPECT_EQ(e.flags, flags);
             EXPECT_EQ(e.method, 8);
-            EXPECT_EQ(e.dosDate, (28 << 9) | (5 << 5) | 17); // 2008-05-17
+            EXPECT_EQ(e.dosDate, (28 << 9) | (5 << 5) | 17);         // 2008-05-17
             EXPECT_EQ(e.dosTime, (12 << 11) | (34 << 5) | (56 / 2)); // 12:34:56, seconds halved
             EXPECT_EQ(e.crc, zr::Crc(c.bytes));
             EXPECT_EQ(e.uncompressedSize, c.bytes.size());
@@ -283,7 +289,8 @@ TEST_F(Writer, EntryNamesAreOemTextWithForwardSlashes) {
         SCOPED_TRACE(password);
         ArchiveSetPassword(password);
         ASSERT_NE(0, ArchiveCreate("namen.zip", APPEND_STATUS_CREATE));
-        for (const Case& c : cases) EXPECT_EQ(ArchiveAddFile(c.path, c.keepPath), 0) << c.path;
+        for (const Case& c : cases)
+            EXPECT_EQ(ArchiveAddFile(c.path, c.keepPath), 0) << c.path;
         ArchiveClose();
         zr::Archive a = zr::Read(dir.host("namen.zip"));
         ASSERT_TRUE(a.ok) << a.error;
@@ -348,7 +355,7 @@ TEST_F(Writer, OnlyAnAnswerOfOneStopsTheCopy) {
         std::vector<int> answers;
         bool callback;
         int result;
-        std::size_t kept; // bytes in the entry
+        std::size_t kept;    // bytes in the entry
         std::size_t reports; // including the end call
     };
     const Case cases[] = {
@@ -466,7 +473,8 @@ TEST_F(Writer, UnreadablePathsAddNothing) {
         ASSERT_NE(0, ArchiveCreate(Program(dir.host("f.zip")), APPEND_STATUS_CREATE));
         EXPECT_EQ(ArchiveAddFile(Program(good), 0), 0);
         calls.reports.clear();
-        for (const auto& p : paths) EXPECT_EQ(ArchiveAddFile(p, 1), ARCHIVE_FAILED) << p;
+        for (const auto& p : paths)
+            EXPECT_EQ(ArchiveAddFile(p, 1), ARCHIVE_FAILED) << p;
         EXPECT_TRUE(calls.reports.empty());
         ArchiveClose();
         zr::Archive a = zr::Read(dir.host("f.zip"));
@@ -650,7 +658,8 @@ TEST_F(Writer, AFileGrowingDuringTheCopyStopsAtTheLimit) {
         calls = Recorder{};
         calls.onReport = [&] { // grows to about 2 MB, far more than the archive can take
             if (seed < 12)
-                std::ofstream(growing, std::ios::app | std::ios::binary) << RandomBytes(200000, seed++);
+                std::ofstream(growing, std::ios::app | std::ios::binary)
+                    << RandomBytes(200000, seed++);
         };
         ArchiveSetCompressProgress(Record);
         std::string archive = dir.host(std::string("grenze") + (*password ? "-pw" : "") + ".zip");
@@ -682,7 +691,8 @@ TEST_F(Writer, SlowTheEntryCountStaysBelowTheZip64Marker) {
     std::string archive = dir.host("viele.zip");
     ASSERT_NE(0, ArchiveCreate(Program(archive), APPEND_STATUS_CREATE));
     int failures = 0;
-    for (int i = 0; i < 0xFFFE; ++i) failures += ArchiveAddFile(Program(empty), 0) != 0;
+    for (int i = 0; i < 0xFFFE; ++i)
+        failures += ArchiveAddFile(Program(empty), 0) != 0;
     EXPECT_EQ(failures, 0);
     EXPECT_EQ(ArchiveAddFile(Program(empty), 0), ARCHIVE_FAILED);
     ArchiveClose();

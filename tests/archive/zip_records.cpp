@@ -16,7 +16,8 @@ std::uint16_t U16(const std::string& b, std::size_t at) {
 }
 
 std::uint32_t U32(const std::string& b, std::size_t at) {
-    return static_cast<std::uint32_t>(U16(b, at)) | static_cast<std::uint32_t>(U16(b, at + 2)) << 16;
+    return static_cast<std::uint32_t>(U16(b, at)) | static_cast<std::uint32_t>(U16(b, at + 2))
+                                                        << 16;
 }
 
 bool ReadAt(std::ifstream& in, std::uint64_t at, std::size_t size, std::string& out) {

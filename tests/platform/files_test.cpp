@@ -32,7 +32,9 @@ std::int64_t Ticks(const FILETIME& ft) {
 FILETIME FromTicks(std::int64_t t) {
     return FILETIME{static_cast<DWORD>(t & 0xFFFFFFFF), static_cast<DWORD>(std::uint64_t(t) >> 32)};
 }
-FILETIME FromUnix(std::time_t seconds) { return FromTicks(kUnixEpoch + seconds * kTicksPerSecond); }
+FILETIME FromUnix(std::time_t seconds) {
+    return FromTicks(kUnixEpoch + seconds * kTicksPerSecond);
+}
 
 void SetZone(const char* zone) {
     setenv("TZ", zone, 1);
@@ -58,7 +60,8 @@ TEST(FileTimes, LocalTimeAppliesTheZonesBiasInForceNow) {
         const char* zone;
         std::int64_t biasSeconds; // east of UTC; for the zone with summer time, see below
     };
-    const Case cases[] = {{"UTC0", 0}, {"XST-2", 7200}, {"XST+5:30", -19800}, {"CET-1CEST,M3.5.0,M10.5.0/3", 0}};
+    const Case cases[] = {
+        {"UTC0", 0}, {"XST-2", 7200}, {"XST+5:30", -19800}, {"CET-1CEST,M3.5.0,M10.5.0/3", 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.zone);
         SetZone(c.zone);
@@ -115,7 +118,8 @@ TEST(FileTimes, SystemTimeConversionsAgreeWithTheCalendar) {
     };
     for (const SYSTEMTIME& st : invalid) {
         FILETIME ft{};
-        EXPECT_FALSE(SystemTimeToFileTime(&st, &ft)) << st.wYear << "-" << st.wMonth << "-" << st.wDay;
+        EXPECT_FALSE(SystemTimeToFileTime(&st, &ft))
+            << st.wYear << "-" << st.wMonth << "-" << st.wDay;
     }
 }
 
@@ -125,7 +129,7 @@ TEST(FileTimes, HandlesReadAndSetTheLastWriteTime) {
     HANDLE h = CreateFileA(Program(file).c_str(), GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    struct stat before{};
+    struct stat before {};
     stat(file.c_str(), &before);
     FILETIME written = FromTicks(kUnixEpoch + 1211027697LL * kTicksPerSecond + 4567800);
     ASSERT_TRUE(SetFileTime(h, nullptr, nullptr, &written));
@@ -133,7 +137,7 @@ TEST(FileTimes, HandlesReadAndSetTheLastWriteTime) {
     ASSERT_TRUE(GetFileTime(h, nullptr, nullptr, &got));
     EXPECT_EQ(Ticks(got), Ticks(written));
     CloseHandle(h);
-    struct stat after{};
+    struct stat after {};
     stat(file.c_str(), &after);
     EXPECT_EQ(after.st_mtim.tv_sec, 1211027697);
     EXPECT_EQ(after.st_mtim.tv_nsec, 456780000);
@@ -208,7 +212,8 @@ TEST(CreateFile, WritesAndReadsThroughHandles) {
     EXPECT_EQ(written, bytes.size());
     EXPECT_TRUE(CloseHandle(h));
     EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
-    h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     std::string back(bytes.size() + 10, '\0');
     DWORD read = 0;
@@ -241,7 +246,8 @@ TEST(Attributes, WithoutAStoredWordTheyFollowTheFile) {
         {Program(dir.host("fehlt")), INVALID_FILE_ATTRIBUTES},
         {"", INVALID_FILE_ATTRIBUTES},
     };
-    for (const Case& c : cases) EXPECT_EQ(GetFileAttributesA(c.path.c_str()), c.attributes) << c.path;
+    for (const Case& c : cases)
+        EXPECT_EQ(GetFileAttributesA(c.path.c_str()), c.attributes) << c.path;
 }
 
 // Sets each word and reads back the word and the mode. Run in `folder`; `stored` tells
@@ -259,24 +265,22 @@ void CheckSetAttributes(const std::string& folder, bool stored) {
         bool writable;
     };
     const Case cases[] = {
-        {0x21, 0x21, 0x21, false},
-        {0x20, 0x20, 0x20, true},
-        {0x06, 0x06, 0x20, true},
+        {0x21, 0x21, 0x21, false},       {0x20, 0x20, 0x20, true},       {0x06, 0x06, 0x20, true},
         {0x80, 0x80, 0x20, true}, // FILE_ATTRIBUTE_NORMAL: no attribute at all
-        {0x27, 0x27, 0x21, false},
-        {0x81A40020, 0x20, 0x20, true}, // a Unix mode 0100644 in the high 16 bits
+        {0x27, 0x27, 0x21, false},       {0x81A40020, 0x20, 0x20, true}, // a Unix mode 0100644 in
+                                                                         // the high 16 bits
         {0x81240020, 0x21, 0x21, false}, // 0100444: read-only from the Unix mode
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.set));
         ASSERT_TRUE(SetFileAttributesA(path.c_str(), c.set));
         EXPECT_EQ(GetFileAttributesA(path.c_str()), stored ? c.storedWord : c.fallback);
-        struct stat st{};
+        struct stat st {};
         stat(file.c_str(), &st);
         EXPECT_EQ((st.st_mode & 0222) != 0, c.writable);
     }
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), 0x81ED0020)); // 0100755
-    struct stat st{};
+    struct stat st {};
     stat(file.c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0755u);
 }
@@ -305,7 +309,8 @@ TEST(Attributes, WithoutExtendedAttributesOnlyReadOnlySurvives) {
     }
     ts::TempDir dir;
     std::string self = fs::read_symlink("/proc/self/exe");
-    std::string probe = "unshare -rm sh -c 'mount -t ramfs none " + dir.host() + "' >/dev/null 2>&1";
+    std::string probe =
+        "unshare -rm sh -c 'mount -t ramfs none " + dir.host() + "' >/dev/null 2>&1";
     if (ts::Run(probe) != 0) GTEST_SKIP() << "no private mount namespace here";
     std::string run = "unshare -rm sh -c 'mount -t ramfs none " + dir.host() +
                       " && ZEL_NO_XATTR_FOLDER=" + dir.host() + " exec " + self +
