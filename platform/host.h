@@ -37,6 +37,9 @@ std::string ProgramFile();
 // it. Returns true when a process was started.
 bool LaunchProgram(const std::string& file, const std::string& parameters);
 
+// Fills `buffer` with bytes from the host's random source.
+void RandomBytes(void* buffer, std::size_t size);
+
 // The local clock's seconds count (seconds since midnight would wrap; this never does).
 std::int64_t ClockSeconds();
 
@@ -51,5 +54,10 @@ bool AtEnd(FileId file);
 void CloseFile(FileId file);
 // Size of a file in bytes as a 64-bit count; -1 when it cannot be had.
 std::int64_t FileSize(const std::string& path);
+
+// Moves file `from` to `to` in one step, replacing an existing `to`: a reader sees either
+// the old file or the new one, never a mix. Refuses, like the Windows rename with
+// replacement, when `to` is a folder or read-only (even for root); `from` is then kept.
+bool ReplaceFile(const std::string& from, const std::string& to);
 
 } // namespace host
