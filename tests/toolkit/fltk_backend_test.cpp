@@ -61,7 +61,8 @@ TEST_F(FltkBackend, UnmaskedFieldsShowHostPathsAndGiveProgramPaths) {
     EXPECT_EQ(tk::GetText(3), "\\home\\j\xFCrgen\\M\xE4rz \x80.zip");
     // What the user typed in host form comes back in program form.
     LastInput()->value("/tmp/\u00dcbung");
-    EXPECT_EQ(tk::GetText(3), "\\tmp\\\xDC" "bung");
+    EXPECT_EQ(tk::GetText(3), "\\tmp\\\xDC"
+                              "bung");
 }
 
 TEST_F(FltkBackend, MaskedFieldsConvertOnlyTheCodePage) {
