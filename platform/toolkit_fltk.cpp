@@ -370,8 +370,9 @@ bool TakesFocus(const ControlRec& c) {
     case Kind::ImageButton:
     case Kind::TextField:
     case Kind::CheckBox:
-    case Kind::TabControl:
         return c.widget->visible_r() && c.widget->active_r();
+    // An FLTK tab control hands the focus on to its page at once; in the ring it would
+    // catch Shift+Tab and send the focus forward again.
     default:
         return false;
     }

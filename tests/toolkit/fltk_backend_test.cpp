@@ -162,6 +162,45 @@ TEST_F(FltkBackend, CloseRequestIsAnEventAndTheWindowStays) {
     EXPECT_TRUE(window_->shown());
 }
 
+// Tab and Shift+Tab follow creation order across the tab pages, skipping what does not
+// take focus (frames, labels, the tab control itself) and what is hidden (the other page).
+TEST_F(FltkBackend, TabKeyFollowsCreationOrderAcrossPages) {
+    ASSERT_TRUE(tk::CreateButton(0, 630, 392, 110, 40, "Beenden"));
+    ASSERT_TRUE(tk::CreateTabControl(1, 230, 10, 510, 380));
+    ASSERT_TRUE(tk::AddTab(1, "Packen"));
+    ASSERT_TRUE(tk::CreateTextField(3, 18, 38, 340, 30, "", false));
+    ASSERT_TRUE(tk::CreateGroupBox(5, 8, 18, 400, 70, "Rahmen"));
+    ASSERT_TRUE(tk::CreateTextLabel(44, 18, 288, 60, 20, "Gesamt:"));
+    ASSERT_TRUE(tk::CreateButton(13, 418, 318, 80, 30, "Packen"));
+    ASSERT_TRUE(tk::AddTab(1, "Entpacken"));
+    ASSERT_TRUE(tk::CreateTextField(14, 18, 48, 340, 30, "", false));
+    tk::EndTabs();
+    ASSERT_TRUE(tk::CreateCheckBox(9, 10, 10, 50, 20, "ZIP"));
+    while (Fl::check() && Fl::ready()) {
+    }
+
+    std::vector<Fl_Widget*> all = Widgets();
+    auto nameOf = [&](Fl_Widget* w) -> std::string {
+        if (!w) return "none";
+        if (dynamic_cast<Fl_Input*>(w)) return w->y() < 100 ? "field3" : "field14";
+        return w->label() ? w->label() : (w->as_group() ? "tabs" : "?");
+    };
+    auto press = [&](bool shift) {
+        Fl::e_keysym = FL_Tab;
+        Fl::e_state = shift ? FL_SHIFT : 0;
+        Fl::handle(FL_KEYBOARD, window_);
+        return nameOf(Fl::focus());
+    };
+    Fl::focus(all[0]); // "Beenden"
+    std::vector<std::string> forward, backward;
+    for (int i = 0; i < 5; ++i)
+        forward.push_back(press(false));
+    EXPECT_EQ(forward, (std::vector<std::string>{"field3", "Packen", "ZIP", "Beenden", "field3"}));
+    for (int i = 0; i < 3; ++i)
+        backward.push_back(press(true));
+    EXPECT_EQ(backward, (std::vector<std::string>{"Beenden", "ZIP", "Packen"}));
+}
+
 TEST_F(FltkBackend, WaitingWithoutWindowsEndsAsACloseRequest) {
     tk::CloseWindow(0);
     EXPECT_EQ(tk::WaitEvent(), tk::CloseEvent);
