@@ -39,6 +39,8 @@ namespace {
 
 // --- Display, resolution, default font -------------------------------------------------
 
+int Dispatch(int event, Fl_Window* window);
+
 bool DisplayReady() {
     static const bool ready = [] {
         if (!fl_display) {
@@ -48,6 +50,7 @@ bool DisplayReady() {
         }
         Fl::background(240, 240, 240); // the button-face colour of the program's windows
         Fl::visible_focus(1);
+        Fl::event_dispatch(Dispatch);
         return true;
     }();
     return ready;
@@ -61,7 +64,9 @@ double ScreenDpi() {
     return (v >= 50 && v <= 400) ? v : 96.0;
 }
 
-int PointsToPixels(int points) { return int(std::lround(points * ScreenDpi() / 72.0)); }
+int PointsToPixels(int points) {
+    return int(std::lround(points * ScreenDpi() / 72.0));
+}
 
 // The default GUI font: a sans-serif face at 8 points.
 constexpr Fl_Font kGuiFace = FL_HELVETICA;
@@ -71,10 +76,16 @@ int GuiSize() {
 }
 
 // Height of a row of tab headers in the default GUI font.
-int TabHeaderHeight() { return GuiSize() + 8; }
+int TabHeaderHeight() {
+    return GuiSize() + 8;
+}
 
-std::string ToUtf8(const std::string& cp1252) { return text::Cp1252ToUtf8(cp1252); }
-std::string FromUtf8(const char* utf8) { return text::Utf8ToCp1252Lossy(utf8 ? utf8 : ""); }
+std::string ToUtf8(const std::string& cp1252) {
+    return text::Cp1252ToUtf8(cp1252);
+}
+std::string FromUtf8(const char* utf8) {
+    return text::Utf8ToCp1252Lossy(utf8 ? utf8 : "");
+}
 
 // --- Records -------------------------------------------------------------------------
 
@@ -104,9 +115,10 @@ struct State {
     int fontSlots = 0;
     std::unique_ptr<Fl_RGB_Image> icon;
     int currentWindow = -1;
-    Fl_Group* parent = nullptr;       // where the next control goes
-    int offsetX = 0, offsetY = 0;     // of that parent within the window
+    Fl_Group* parent = nullptr;         // where the next control goes
+    int offsetX = 0, offsetY = 0;       // of that parent within the window
     std::vector<std::string> selection; // the rest of a multiple file selection
+    std::vector<int> order;             // control ids in creation order (focus order)
     ChooserRefusals refusals;
 };
 
@@ -135,8 +147,8 @@ class ProgramWindow : public Fl_Double_Window {
     // windows do not know.
     static void OnClose(Fl_Widget*, void* self) {
         if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
-        events::Post(events::Event{CloseEvent, static_cast<ProgramWindow*>(self)->number_, 0,
-                                   SubtypeNone});
+        events::Post(
+            events::Event{CloseEvent, static_cast<ProgramWindow*>(self)->number_, 0, SubtypeNone});
     }
     int number_;
 };
@@ -211,7 +223,10 @@ class PictureButton : public Fl_Button {
 class GroupFrame : public Fl_Box {
   public:
     GroupFrame(int x, int y, int w, int h) : Fl_Box(x, y, w, h) { box(FL_NO_BOX); }
-    void caption(const std::string& utf8) { caption_ = utf8; redraw(); }
+    void caption(const std::string& utf8) {
+        caption_ = utf8;
+        redraw();
+    }
     const std::string& caption() const { return caption_; }
 
   protected:
@@ -236,7 +251,10 @@ class GroupFrame : public Fl_Box {
 class TextLine : public Fl_Box {
   public:
     TextLine(int x, int y, int w, int h) : Fl_Box(x, y, w, h) { box(FL_NO_BOX); }
-    void line(const std::string& utf8) { line_ = utf8; redraw(); }
+    void line(const std::string& utf8) {
+        line_ = utf8;
+        redraw();
+    }
     const std::string& line() const { return line_; }
 
   protected:
@@ -267,6 +285,12 @@ class PictureView : public Fl_Box {
             return 1;
         }
         return Fl_Box::handle(event);
+    }
+
+  protected:
+    // Drawn at the corner itself: FLTK's label drawing would inset it by 3 pixels.
+    void draw() override {
+        if (image()) image()->draw(x(), y());
     }
 
   private:
@@ -304,6 +328,7 @@ W* Place(int id, Kind kind, int x, int y, int w, int h, Args&&... args) {
     StyleText(widget);
     s.parent->add(widget);
     s.controls[id] = ControlRec{kind, s.currentWindow, widget, false, {}};
+    s.order.push_back(id);
     widget->redraw();
     return widget;
 }
@@ -327,8 +352,7 @@ void ApplyStyle(ProgramWindow* window, unsigned style) {
     } hints{};
     constexpr unsigned long kFunctions = 1, kDecorations = 2;
     constexpr unsigned long kFuncMove = 4, kFuncMinimize = 8, kFuncClose = 32;
-    constexpr unsigned long kDecorBorder = 2, kDecorTitle = 8, kDecorMenu = 16,
-                            kDecorMinimize = 32;
+    constexpr unsigned long kDecorBorder = 2, kDecorTitle = 8, kDecorMenu = 16, kDecorMinimize = 32;
     hints.flags = kFunctions | kDecorations;
     hints.functions = kFuncMove;
     hints.decorations = kDecorBorder;
@@ -340,6 +364,55 @@ void ApplyStyle(ProgramWindow* window, unsigned style) {
     XChangeProperty(fl_display, fl_xid(window), atom, atom, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(&hints), 5);
     XFlush(fl_display);
+}
+
+bool TakesFocus(const ControlRec& c) {
+    switch (c.kind) {
+    case Kind::PushButton:
+    case Kind::ImageButton:
+    case Kind::TextField:
+    case Kind::CheckBox:
+        return c.widget->visible_r() && c.widget->active_r();
+    // An FLTK tab control hands the focus on to its page at once; in the ring it would
+    // catch Shift+Tab and send the focus forward again.
+    default:
+        return false;
+    }
+}
+
+// Tab and Shift+Tab move through the window's controls in creation order, across tab
+// pages, skipping what is hidden or disabled. FLTK's own navigation would keep the focus
+// inside the innermost group (one tab page).
+bool MoveFocus(Fl_Window* window, int step) {
+    auto& s = S();
+    int number = -1;
+    for (const auto& [n, w] : s.windows)
+        if (w == window) number = n;
+    if (number < 0) return false;
+    std::vector<Fl_Widget*> ring;
+    for (int id : s.order) {
+        auto it = s.controls.find(id);
+        if (it != s.controls.end() && it->second.window == number && TakesFocus(it->second))
+            ring.push_back(it->second.widget);
+    }
+    if (ring.empty()) return false;
+    int at = -1;
+    for (size_t i = 0; i < ring.size() && at < 0; ++i)
+        if (ring[i] == Fl::focus()) at = int(i);
+    for (size_t i = 0; i < ring.size() && at < 0; ++i)
+        if (Fl::focus() && ring[i]->contains(Fl::focus())) at = int(i); // inside a control
+    int n = int(ring.size());
+    int next = at < 0 ? (step > 0 ? 0 : n - 1) : ((at + step) % n + n) % n;
+    ring[size_t(next)]->take_focus();
+    return true;
+}
+
+int Dispatch(int event, Fl_Window* window) {
+    if (event == FL_KEYBOARD && Fl::event_key() == FL_Tab &&
+        !(Fl::event_state() & (FL_CTRL | FL_ALT | FL_META)) &&
+        MoveFocus(window, (Fl::event_state() & FL_SHIFT) ? -1 : 1))
+        return 1;
+    return Fl::handle_(event, window);
 }
 
 } // namespace
@@ -361,7 +434,9 @@ FontId LoadFont(const std::string& typeface, int points, bool bold) {
     return id;
 }
 
-void FreeFont(FontId font) { S().fonts.erase(font); }
+void FreeFont(FontId font) {
+    S().fonts.erase(font);
+}
 
 ImageId CreateImage(int width, int height, const unsigned char* rgb) {
     if (width <= 0 || height <= 0 || !rgb) return 0;
@@ -374,7 +449,9 @@ ImageId CreateImage(int width, int height, const unsigned char* rgb) {
     return id;
 }
 
-void FreeImage(ImageId image) { S().images.erase(image); }
+void FreeImage(ImageId image) {
+    S().images.erase(image);
+}
 
 void SetProgramIcon(int width, int height, const unsigned char* rgba) {
     if (width <= 0 || height <= 0 || !rgba) return;
@@ -410,6 +487,7 @@ void CloseWindow(int window) {
     if (it == s.windows.end()) return;
     ProgramWindow* w = it->second;
     s.windows.erase(it);
+    std::erase_if(s.order, [&](int id) { return s.controls.at(id).window == window; });
     std::erase_if(s.controls, [&](const auto& entry) { return entry.second.window == window; });
     if (s.currentWindow == window) {
         s.currentWindow = -1;
@@ -419,7 +497,9 @@ void CloseWindow(int window) {
     delete w;
 }
 
-bool IsWindowOpen(int window) { return S().windows.count(window) != 0; }
+bool IsWindowOpen(int window) {
+    return S().windows.count(window) != 0;
+}
 
 // --- Controls -------------------------------------------------------------------------
 bool CreateButton(int id, int x, int y, int w, int h, const std::string& text) {
@@ -441,9 +521,11 @@ bool CreateImageButton(int id, int x, int y, int w, int h, ImageId image) {
 bool CreateTextField(int id, int x, int y, int w, int h, const std::string& text, bool masked) {
     if (!CanCreate(id)) return false;
     Identity who{S().currentWindow, id};
-    Fl_Input* field = masked
-        ? static_cast<Fl_Input*>(Place<Field<Fl_Secret_Input>>(id, Kind::TextField, x, y, w, h, who))
-        : static_cast<Fl_Input*>(Place<Field<Fl_Input>>(id, Kind::TextField, x, y, w, h, who));
+    Fl_Input* field =
+        masked
+            ? static_cast<Fl_Input*>(
+                  Place<Field<Fl_Secret_Input>>(id, Kind::TextField, x, y, w, h, who))
+            : static_cast<Fl_Input*>(Place<Field<Fl_Input>>(id, Kind::TextField, x, y, w, h, who));
     field->textfont(kGuiFace);
     field->textsize(GuiSize());
     field->value((masked ? ToUtf8(text) : text::ToHostPath(text)).c_str());
@@ -486,8 +568,8 @@ bool CreateProgressBar(int id, int x, int y, int w, int h, int minimum, int maxi
 
 bool CreateImageControl(int id, int x, int y, int w, int h, ImageId image) {
     if (!CanCreate(id)) return false;
-    auto* view = Place<PictureView>(id, Kind::ImageControl, x, y, w, h,
-                                    Identity{S().currentWindow, id});
+    auto* view =
+        Place<PictureView>(id, Kind::ImageControl, x, y, w, h, Identity{S().currentWindow, id});
     if (Fl_RGB_Image* picture = ImageOf(image)) {
         view->image(picture);
         view->size(picture->w(), picture->h()); // the control takes the picture's size
@@ -512,14 +594,16 @@ bool AddTab(int tabControl, const std::string& text) {
     // the tab control and H + 6 pixels lower, where H is the header row's height.
     const int header = TabHeaderHeight();
     Fl_Group::current(nullptr);
-    auto* page = new Fl_Group(tabs->x() + 2, tabs->y() + header + 4, tabs->w() - 4,
-                              tabs->h() - header - 6);
+    auto* page =
+        new Fl_Group(tabs->x() + 2, tabs->y() + header + 4, tabs->w() - 4, tabs->h() - header - 6);
     page->end();
     page->copy_label(ToUtf8(text).c_str());
     StyleText(page);
     tabs->add(page);
-    if (rec->pages.empty()) tabs->value(page); // the first tab stays selected
-    else page->hide();
+    if (rec->pages.empty())
+        tabs->value(page); // the first tab stays selected
+    else
+        page->hide();
     rec->pages.push_back(page);
     auto& s = S();
     s.parent = page;
@@ -834,6 +918,8 @@ void ErrorMessage(const std::string& caption, const std::string& text) {
     fl_alert("%s", ToUtf8(text).c_str());
 }
 
-void Beep() { fl_beep(FL_BEEP_DEFAULT); }
+void Beep() {
+    fl_beep(FL_BEEP_DEFAULT);
+}
 
 } // namespace tk
