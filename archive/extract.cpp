@@ -16,6 +16,7 @@
 #include "archive/zip_crypto.h"
 
 #include "platform/folders.h"
+#include "platform/host.h"
 #include "platform/text.h"
 #include "platform/win.h"
 

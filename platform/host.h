@@ -54,4 +54,9 @@ void CloseFile(FileId file);
 // Size of a file in bytes as a 64-bit count; -1 when it cannot be had.
 std::int64_t FileSize(const std::string& path);
 
+// Moves file `from` to `to` in one step, replacing an existing `to`: a reader sees either
+// the old file or the new one, never a mix. Refuses, like the Windows rename with
+// replacement, when `to` is a folder or read-only (even for root); `from` is then kept.
+bool ReplaceFile(const std::string& from, const std::string& to);
+
 } // namespace host
