@@ -315,6 +315,8 @@ int ArchiveExtract(const std::string& archivePath, const std::string& patternIn,
                 destPending = false;
             }
 
+            // From here on the entry goes by its place below destFolder.
+            name = relative;
             if (folder && keepPaths == 1) {
                 host::FolderResult made = host::MakeFoldersBelow(dest, relative);
                 if (made == host::FolderResult::LinkInTheWay) ++g_report.unsafeName;
@@ -322,7 +324,6 @@ int ArchiveExtract(const std::string& archivePath, const std::string& patternIn,
                 break;
             }
             if (!folderWithoutPaths) { // a folder entry without paths has nothing to write
-                name = relative;
                 host::FolderResult made = host::MakeFoldersBelow(dest, relative);
                 if (made == host::FolderResult::LinkInTheWay) {
                     ++g_report.unsafeName;
