@@ -16,6 +16,7 @@
 #include "archive/zip_crypto.h"
 
 #include "platform/folders.h"
+#include "platform/host.h"
 #include "platform/text.h"
 #include "platform/win.h"
 
@@ -136,6 +137,24 @@ class EntryData {
     // negative code when the data is damaged or cannot be read.
     int Read(unsigned char* out, std::uint32_t size) {
         if (!encrypted_) return unzReadCurrentFile(archive_, out, size);
+        int n = ReadEncrypted(out, size);
+        if (n > 0) crc_ = crc32(crc_, out, uInt(n));
+        return n;
+    }
+
+    // After the data was read to its end: whether its CRC-32 is the entry's. minizip
+    // keeps the CRC of what it inflated itself and compares it when the entry closes
+    // (after a complete read); for the raw reads of encrypted entries the engine keeps it.
+    bool CrcMatches(std::uint32_t expected) {
+        if (encrypted_) return crc_ == expected;
+        open_ = false;
+        return unzCloseCurrentFile(archive_) == UNZ_OK;
+    }
+
+    bool encrypted() const { return encrypted_; }
+
+  private:
+    int ReadEncrypted(unsigned char* out, std::uint32_t size) {
         if (!inflating_) {
             int n = unzReadCurrentFile(archive_, out, size);
             if (n > 0) cipher_->Decrypt(out, std::size_t(n));
@@ -161,9 +180,6 @@ class EntryData {
         return int(size - stream_.avail_out);
     }
 
-    bool encrypted() const { return encrypted_; }
-
-  private:
     unzFile archive_;
     bool open_ = false;
     bool encrypted_ = false;
@@ -172,6 +188,7 @@ class EntryData {
     std::optional<ZipCrypto> cipher_;
     std::unique_ptr<unsigned char[]> input_;
     z_stream stream_{};
+    uLong crc_ = crc32(0L, Z_NULL, 0);
 };
 
 enum class WriteResult { Written, WrongPassword, Damaged, CannotCreate };
@@ -193,7 +210,6 @@ WriteResult WriteEntry(EntryData& data, const ArchiveEntryInfo& info,
     if (file == win::INVALID_HANDLE_VALUE) return WriteResult::CannotCreate;
 
     std::uint64_t written = 0;
-    uLong crc = crc32(0L, Z_NULL, 0);
     bool writeOk = true;
     int n;
     while ((n = data.Read(buffer.get(), kChunkSize)) > 0) {
@@ -207,7 +223,6 @@ WriteResult WriteEntry(EntryData& data, const ArchiveEntryInfo& info,
             writeOk = false;
             break;
         }
-        crc = crc32(crc, buffer.get(), uInt(n));
         written += std::uint64_t(n);
         Report(progress, reportName, Percent(written, details.uncompressedSize));
     }
@@ -216,7 +231,7 @@ WriteResult WriteEntry(EntryData& data, const ArchiveEntryInfo& info,
     WriteResult result;
     if (!writeOk) {
         result = WriteResult::CannotCreate;
-    } else if (n != 0 || written != details.uncompressedSize || crc != info.crc) {
+    } else if (n != 0 || written != details.uncompressedSize || !data.CrcMatches(info.crc)) {
         // An encrypted entry whose check byte passed but whose data does not fit was
         // most likely read with a wrong password (1 in 256 of them pass the check byte).
         result = data.encrypted() ? WriteResult::WrongPassword : WriteResult::Damaged;
@@ -300,6 +315,8 @@ int ArchiveExtract(const std::string& archivePath, const std::string& patternIn,
                 destPending = false;
             }
 
+            // From here on the entry goes by its place below destFolder.
+            name = relative;
             if (folder && keepPaths == 1) {
                 host::FolderResult made = host::MakeFoldersBelow(dest, relative);
                 if (made == host::FolderResult::LinkInTheWay) ++g_report.unsafeName;
@@ -307,7 +324,6 @@ int ArchiveExtract(const std::string& archivePath, const std::string& patternIn,
                 break;
             }
             if (!folderWithoutPaths) { // a folder entry without paths has nothing to write
-                name = relative;
                 host::FolderResult made = host::MakeFoldersBelow(dest, relative);
                 if (made == host::FolderResult::LinkInTheWay) {
                     ++g_report.unsafeName;

@@ -94,8 +94,4 @@ win::HANDLE CreateFileBeside(const std::string& target, std::string& tempPath) {
     return win::INVALID_HANDLE_VALUE;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
-    return std::rename(text::ToHostPath(from).c_str(), text::ToHostPath(to).c_str()) == 0;
-}
-
 } // namespace host

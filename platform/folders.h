@@ -1,7 +1,8 @@
 #pragma once
 // Safe placement of extracted files: folders below a chosen base that are checked to be
-// real folders, and files written under a temporary name beside their target and moved
-// over it only once they are complete. Paths are program paths (cp1252, "\").
+// real folders, and files written under a temporary name beside their target (to be
+// moved over it with host::ReplaceFile once complete). Paths are program paths
+// (cp1252, "\").
 #include "platform/win.h"
 
 #include <string>
@@ -34,8 +35,5 @@ TargetKind InspectTarget(const std::string& path);
 // hidden name, exclusively (an existing file or link of that name is never opened).
 // Returns its handle and sets `tempPath`, or INVALID_HANDLE_VALUE.
 win::HANDLE CreateFileBeside(const std::string& target, std::string& tempPath);
-
-// Renames `from` over `to` in one step, replacing a file or link at `to`.
-bool ReplaceFile(const std::string& from, const std::string& to);
 
 } // namespace host

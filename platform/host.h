@@ -66,4 +66,9 @@ bool TruncateFile(const std::string& path, std::int64_t size);
 // replacement, when `to` is a folder or read-only (even for root); `from` is then kept.
 bool ReplaceFile(const std::string& from, const std::string& to);
 
+// Moves file `from` to `to` in one step, replacing an existing `to`: a reader sees either
+// the old file or the new one, never a mix. Refuses, like the Windows rename with
+// replacement, when `to` is a folder or read-only (even for root); `from` is then kept.
+bool ReplaceFile(const std::string& from, const std::string& to);
+
 } // namespace host

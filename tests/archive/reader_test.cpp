@@ -74,6 +74,8 @@ struct NameCase {
     std::string local;
 };
 
+void PrintTo(const NameCase& c, std::ostream* os) { *os << c.label; }
+
 class ReaderNames : public ReaderTest, public ::testing::WithParamInterface<NameCase> {};
 
 TEST_P(ReaderNames, ComeBackInLocalForm) {

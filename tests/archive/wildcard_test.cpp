@@ -10,6 +10,24 @@ struct WildcardCase {
     int expected;
 };
 
+// Shown as name ~ pattern, bytes outside ASCII as \xHH so that test names stay plain.
+void PrintTo(const WildcardCase& c, std::ostream* os) {
+    auto put = [os](const char* text) {
+        for (const char* p = text; *p; ++p) {
+            auto b = static_cast<unsigned char>(*p);
+            if (b < 0x80) {
+                *os << *p;
+            } else {
+                static const char hex[] = "0123456789ABCDEF";
+                *os << "\\x" << hex[b >> 4] << hex[b & 15];
+            }
+        }
+    };
+    put(c.name);
+    *os << " ~ ";
+    put(c.pattern);
+}
+
 class WildcardTable : public ::testing::TestWithParam<WildcardCase> {};
 
 TEST_P(WildcardTable, MatchesAsTheRulesSay) {
