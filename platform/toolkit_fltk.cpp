@@ -888,7 +888,9 @@ std::string NextSelectedFile() {
     return next;
 }
 
-void SetChooserRefusals(const ChooserRefusals& texts) { S().refusals = texts; }
+void SetChooserRefusals(const ChooserRefusals& texts) {
+    S().refusals = texts;
+}
 
 std::string SaveFileRequester(const std::string& title, const std::string& defaultPath,
                               const std::string& filter, int preselected) {

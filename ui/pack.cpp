@@ -28,7 +28,9 @@ void PackChooseFiles() {
     }
 }
 
-void PackArchiveFieldReported() { Ui().packArchivePath = tk::GetText(ArchiveField); }
+void PackArchiveFieldReported() {
+    Ui().packArchivePath = tk::GetText(ArchiveField);
+}
 
 void PackChooseArchive() {
     if (tk::GetState(ZipCheckBox) != 1) {
@@ -37,14 +39,16 @@ void PackChooseArchive() {
     }
     PrepareChoosers();
     std::string& path = Ui().packArchivePath;
-    path = tk::SaveFileRequester(texts::ChooseArchiveTitle, Ui().defaultFolder,
-                                 texts::ZipFilter, 0);
+    path =
+        tk::SaveFileRequester(texts::ChooseArchiveTitle, Ui().defaultFolder, texts::ZipFilter, 0);
     // ".zip" anywhere in the path, folders included, counts; a cancel gives ".zip" alone.
     if (path.find(texts::ZipSuffix) == std::string::npos) path += texts::ZipSuffix;
     tk::SetText(ArchiveField, path);
 }
 
-void PackFormatReported() { Ui().formatChosen = tk::GetState(ZipCheckBox); }
+void PackFormatReported() {
+    Ui().formatChosen = tk::GetState(ZipCheckBox);
+}
 
 namespace {
 
@@ -54,7 +58,8 @@ std::string FilesNotPackedMessage(const std::vector<std::string>& refused) {
     std::string text = texts::ErrorPrefix + std::to_string(refused.size()) +
                        (refused.size() == 1 ? texts::OneFileNotPacked : texts::FilesNotPacked);
     constexpr size_t kShown = 10;
-    for (size_t i = 0; i < refused.size() && i < kShown; ++i) text += "\n" + refused[i];
+    for (size_t i = 0; i < refused.size() && i < kShown; ++i)
+        text += "\n" + refused[i];
     if (refused.size() > kShown) text += "\n...";
     return text;
 }

@@ -23,8 +23,7 @@ void MaskedField(int id, int x, int y, int w, int h) {
 } // namespace
 
 int BuildPasswordDialog() {
-    if (!tk::OpenWindow(PasswordDialog, 299, 194, 383, 226, texts::PasswordTitle,
-                        tk::StyleCaption))
+    if (!tk::OpenWindow(PasswordDialog, 299, 194, 383, 226, texts::PasswordTitle, tk::StyleCaption))
         return 0;
     MaskedField(ConfirmField, 30, 120, 290, 30);
     tk::CreateGroupBox(PasswordFrame, 10, 10, 320, 60, texts::PasswordFrame);
@@ -49,9 +48,13 @@ bool PasswordsAgree() {
     return true;
 }
 
-void ShowMismatch() { tk::ErrorMessage(texts::MismatchCaption, texts::PasswordMismatch); }
+void ShowMismatch() {
+    tk::ErrorMessage(texts::MismatchCaption, texts::PasswordMismatch);
+}
 
-bool IsControl(const LoopEvent& e, int id) { return e.kind == tk::ControlEvent && e.control == id; }
+bool IsControl(const LoopEvent& e, int id) {
+    return e.kind == tk::ControlEvent && e.control == id;
+}
 
 } // namespace
 

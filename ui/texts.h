@@ -71,47 +71,40 @@ inline constexpr char Abort[] = "Abbruch";
 inline constexpr char PasswordMismatch[] =
     "Error, die angegebenden Passw\xF6" "rter stimmen nicht \xFC" "berein!";
 
-// --- Reports of failures the engine records ------------------------------------------
-// Counts are put in front of the unit texts: "Error, 3 Einträge wurden nicht entpackt."
-// "Error, das Archiv kann nicht geöffnet werden. Es fehlt oder ist kein gültiges ZIP-Archiv."
-inline constexpr char ArchiveCannotBeOpened[] =
-    "Error, das Archiv kann nicht ge\xF6" "ffnet werden. Es fehlt oder ist kein g\xFC" "ltiges "
-    "ZIP-Archiv.";
+// --- Failures the engine reports ------------------------------------------------------
+// A count goes in front of the unit texts: "Error, 3 Einträge wurden nicht entpackt."
 inline constexpr char ErrorPrefix[] = "Error, ";
+// "Error, das Archiv kann nicht geöffnet werden. Es fehlt oder ist kein gültiges ZIP-Archiv."
+inline constexpr char ArchiveCannotBeOpened[] = "Error, das Archiv kann nicht ge\xF6" "ffnet werden. Es fehlt oder ist kein g\xFC" "ltiges ZIP-Archiv.";
 inline constexpr char OneEntryNotWritten[] = " Eintrag wurde nicht entpackt.";
 // " Einträge wurden nicht entpackt."
 inline constexpr char EntriesNotWritten[] = " Eintr\xE4" "ge wurden nicht entpackt.";
-inline constexpr char ReasonsHeading[] = "Gr\xFC" "nde:"; // "Gründe:"
-// "Falsches oder fehlendes Passwort: "
+inline constexpr char ReasonHeading[] = "Grund:";
+// "Gründe:"
+inline constexpr char ReasonsHeading[] = "Gr\xFC" "nde:";
 inline constexpr char ReasonWrongPassword[] = "Falsches oder fehlendes Passwort: ";
 // "Beschädigte Daten: "
 inline constexpr char ReasonDamagedData[] = "Besch\xE4" "digte Daten: ";
 // "Name unzulässig (außerhalb des Zielordners, zu lang oder nicht darstellbar): "
-inline constexpr char ReasonUnsafeName[] =
-    "Name unzul\xE4" "ssig (au\xDF" "erhalb des Zielordners, zu lang oder nicht "
-    "darstellbar): ";
+inline constexpr char ReasonUnsafeName[] = "Name unzul\xE4" "ssig (au\xDF" "erhalb des Zielordners, zu lang oder nicht darstellbar): ";
 // "Kompression oder Verschlüsselung nicht unterstützt: "
-inline constexpr char ReasonUnsupported[] =
-    "Kompression oder Verschl\xFC" "sselung nicht unterst\xFC" "tzt: ";
-// "Datei oder Ordner konnte nicht geschrieben werden: "
+inline constexpr char ReasonUnsupported[] = "Kompression oder Verschl\xFC" "sselung nicht unterst\xFC" "tzt: ";
 inline constexpr char ReasonCannotCreate[] = "Datei oder Ordner konnte nicht geschrieben werden: ";
 // "Error, das Archiv kann nicht angelegt werden. Bitte prüfen Sie den Ausgabepfad."
-inline constexpr char ArchiveCannotBeCreated[] =
-    "Error, das Archiv kann nicht angelegt werden. Bitte pr\xFC" "fen Sie den Ausgabepfad.";
+inline constexpr char ArchiveCannotBeCreated[] = "Error, das Archiv kann nicht angelegt werden. Bitte pr\xFC" "fen Sie den Ausgabepfad.";
 inline constexpr char OneFileNotPacked[] = " Datei wurde nicht ins Archiv aufgenommen:";
 inline constexpr char FilesNotPacked[] = " Dateien wurden nicht ins Archiv aufgenommen:";
 
 // --- File choosers --------------------------------------------------------------------
 // The choosers refuse, with these texts, a name the program cannot use and a folder that
-// does not exist; the name or folder stands between the two parts.
-// "Error, der Name „" ... "“ kann nicht verwendet werden, weil er Zeichen enthält, die ..."
+// does not exist; the name or folder stands between the two parts, in German quotes.
+// "Error, der Name „"
 inline constexpr char UnnamableBefore[] = "Error, der Name \x84";
-inline constexpr char UnnamableAfter[] =
-    "\x93 kann nicht verwendet werden, weil er Zeichen enth\xE4" "lt, die dieses Programm "
-    "nicht darstellen kann. Bitte benennen Sie die Datei um oder w\xE4" "hlen Sie eine "
-    "andere.";
-// "Error, der Ordner „" ... "“ existiert nicht."
+// "“ kann nicht verwendet werden, weil er Zeichen enthält, die dieses Programm nicht darstellen kann. Bitte benennen Sie die Datei um oder wählen Sie eine andere."
+inline constexpr char UnnamableAfter[] = "\x93 kann nicht verwendet werden, weil er Zeichen enth\xE4" "lt, die dieses Programm nicht darstellen kann. Bitte benennen Sie die Datei um oder w\xE4" "hlen Sie eine andere.";
+// "Error, der Ordner „"
 inline constexpr char MissingFolderBefore[] = "Error, der Ordner \x84";
+// "“ existiert nicht."
 inline constexpr char MissingFolderAfter[] = "\x93 existiert nicht.";
 
 // --- Message box captions ------------------------------------------------------------

@@ -13,13 +13,15 @@
 
 namespace ui {
 
-void UnpackArchiveFieldReported() { Ui().unpackArchivePath = tk::GetText(UnpackArchiveField); }
+void UnpackArchiveFieldReported() {
+    Ui().unpackArchivePath = tk::GetText(UnpackArchiveField);
+}
 
 void UnpackChooseArchive() {
     PrepareChoosers();
     auto& ui = Ui();
-    ui.unpackArchivePath = tk::OpenFileRequester(texts::ChooseUnpackArchiveTitle,
-                                                 ui.defaultFolder, texts::ZipFilter, 0, false);
+    ui.unpackArchivePath = tk::OpenFileRequester(texts::ChooseUnpackArchiveTitle, ui.defaultFolder,
+                                                 texts::ZipFilter, 0, false);
     tk::SetText(UnpackArchiveField, ui.unpackArchivePath);
     // The text after the last "." of the whole path, folders included; the whole path when
     // it has no ".".
@@ -55,17 +57,18 @@ std::string EntriesNotWrittenMessage(const ArchiveExtractReport& report) {
         {report.unsupported, texts::ReasonUnsupported},
         {report.cannotCreate, texts::ReasonCannotCreate},
     };
-    int total = 0;
+    int total = 0, kinds = 0;
     std::string lines;
     for (const auto& r : reasons) {
         if (r.count <= 0) continue;
         total += r.count;
+        ++kinds;
         lines += "\n" + std::string(r.reason) + std::to_string(r.count);
     }
     if (total == 0) return {};
     return texts::ErrorPrefix + std::to_string(total) +
            (total == 1 ? texts::OneEntryNotWritten : texts::EntriesNotWritten) + "\n\n" +
-           texts::ReasonsHeading + lines;
+           (kinds == 1 ? texts::ReasonHeading : texts::ReasonsHeading) + lines;
 }
 
 } // namespace

@@ -31,7 +31,7 @@ TEST_F(PackWorkflow, TwoChoicesPackBothSetsInOrderIntoTheTypedPath) {
     EXPECT_EQ(Maximum(ui::TotalProgressBar), 3);
     EXPECT_EQ(Position(ui::TotalProgressBar), 0);
     EXPECT_EQ(Position(ui::FileProgressBar), 0);
-    EXPECT_EQ(Text(ui::CurrentFileLabel), "Datei: ");    // the engine's end call
+    EXPECT_EQ(Text(ui::CurrentFileLabel), "Datei: "); // the engine's end call
 
     ASSERT_EQ(hl::ChooserRequests().size(), 2u);
     const auto& request = hl::ChooserRequests()[0];
@@ -75,7 +75,9 @@ struct ZipRuleCase {
     std::vector<std::string> answer; // empty: the save chooser is cancelled
     const char* expected;
 };
-void PrintTo(const ZipRuleCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ZipRuleCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ZipRule : public WorkflowTest, public ::testing::WithParamInterface<ZipRuleCase> {};
 
@@ -89,7 +91,8 @@ TEST_P(ZipRule, TheSaveChoosersPathGetsZipOnlyWhereItHasNone) {
     ASSERT_EQ(hl::ChooserRequests().size(), 1u);
     const auto& request = hl::ChooserRequests()[0];
     EXPECT_EQ(request.type, ChooserType::Save);
-    EXPECT_EQ(request.title, "Bitte w\xE4hlen Sie aus wo Sie die Datei speichern m\xF6" "chten:");
+    EXPECT_EQ(request.title, "Bitte w\xE4hlen Sie aus wo Sie die Datei speichern m\xF6"
+                             "chten:");
     EXPECT_EQ(request.defaultPath, tmp.program() + "\\Desktop");
     EXPECT_EQ(request.filter, "Zip (*.zip)|*.zip");
     EXPECT_TRUE(Messages().empty());
@@ -107,12 +110,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct FormatCase {
     const char* name;
-    int clicksOnZip;     // before the output choice
-    int clicksAfter;     // between the output choice and "Packen"
+    int clicksOnZip; // before the output choice
+    int clicksAfter; // between the output choice and "Packen"
     std::vector<std::string> messages;
     bool chooserOpened;
 };
-void PrintTo(const FormatCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FormatCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class FormatMessages : public WorkflowTest, public ::testing::WithParamInterface<FormatCase> {};
 
@@ -120,10 +125,12 @@ TEST_P(FormatMessages, AMissingFormatIsReportedAndNothingIsWritten) {
     const auto& c = GetParam();
     hl::AnswerChooser({Put("a.txt", "eins")});
     hl::Click(ui::SourceBrowseButton);
-    for (int i = 0; i < c.clicksOnZip; ++i) hl::Click(ui::ZipCheckBox);
+    for (int i = 0; i < c.clicksOnZip; ++i)
+        hl::Click(ui::ZipCheckBox);
     hl::AnswerChooser({Program("out.zip")});
     hl::Click(ui::ArchiveBrowseButton);
-    for (int i = 0; i < c.clicksAfter; ++i) hl::Click(ui::ZipCheckBox);
+    for (int i = 0; i < c.clicksAfter; ++i)
+        hl::Click(ui::ZipCheckBox);
     hl::Click(ui::PackButton);
     ui::RunMainLoop();
 
@@ -138,17 +145,21 @@ TEST_P(FormatMessages, AMissingFormatIsReportedAndNothingIsWritten) {
     EXPECT_EQ(hl::Beeps(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, FormatMessages,
-    ::testing::Values(
-        // The output choice reads the box itself; "Packen" reads FormatChosen.
-        FormatCase{"NeverTicked", 0, 0,
-                   {"Error, Sie haben kein Ausgabeformat gew\xE4hlt",
-                    "Error, Sie haben das Format nicht ausgew\xE4hlt"},
-                   false},
-        FormatCase{"UntickedAfterTheChoice", 1, 1,
-                   {"Error, Sie haben das Format nicht ausgew\xE4hlt"}, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, FormatMessages,
+                         ::testing::Values(
+                             // The output choice reads the box itself; "Packen" reads FormatChosen.
+                             FormatCase{"NeverTicked",
+                                        0,
+                                        0,
+                                        {"Error, Sie haben kein Ausgabeformat gew\xE4hlt",
+                                         "Error, Sie haben das Format nicht ausgew\xE4hlt"},
+                                        false},
+                             FormatCase{"UntickedAfterTheChoice",
+                                        1,
+                                        1,
+                                        {"Error, Sie haben das Format nicht ausgew\xE4hlt"},
+                                        true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PackWorkflow, NoFilesGiveAnArchiveWithoutEntries) {
     ScriptFormatAndOutput(Program("leer.zip"));
@@ -185,7 +196,8 @@ TEST_F(PackWorkflow, ThePasswordSetBeforeEncryptsEveryEntry) {
     ui::RunMainLoop();
     auto entries = EntriesOf(Host("out.zip"));
     ASSERT_EQ(entries.size(), 2u);
-    for (const auto& e : entries) EXPECT_EQ(e.flags & 1, 1u) << e.name;
+    for (const auto& e : entries)
+        EXPECT_EQ(e.flags & 1, 1u) << e.name;
     // A peer reads it back with the password.
     EXPECT_EQ(testing_support::Run("unzip -qq -t -P geheim '" + Host("out.zip") + "'"), 0);
 }
@@ -203,8 +215,7 @@ TEST_F(PackWorkflow, FilesThatCannotBeReadAreNamedInsteadOfTheBeep) {
     EXPECT_EQ(hl::Beeps(), 0);
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].caption, "Zelvanto");
-    EXPECT_EQ(Messages()[0].text,
-              "Error, 1 Datei wurde nicht ins Archiv aufgenommen:\n" + missing);
+    EXPECT_EQ(Messages()[0].text, "Error, 1 Datei wurde nicht ins Archiv aufgenommen:\n" + missing);
     auto names = NamesOf(Host("out.zip"));
     ASSERT_FALSE(names.empty());
     EXPECT_EQ(names[0], "a.txt");
@@ -219,9 +230,9 @@ TEST_F(PackWorkflow, AnArchiveThatCannotBeCreatedIsReported) {
     ui::RunMainLoop();
     EXPECT_EQ(hl::Beeps(), 0);
     ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0].text,
-              "Error, das Archiv kann nicht angelegt werden. Bitte pr\xFC" "fen Sie den "
-              "Ausgabepfad.");
+    EXPECT_EQ(Messages()[0].text, "Error, das Archiv kann nicht angelegt werden. Bitte pr\xFC"
+                                  "fen Sie den "
+                                  "Ausgabepfad.");
     EXPECT_FALSE(Exists(Host("kein Ordner")));
 }
 
@@ -232,7 +243,9 @@ struct ProgressCase {
     const char* label;
     int position;
 };
-void PrintTo(const ProgressCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ProgressCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class CompressProgress : public WorkflowTest, public ::testing::WithParamInterface<ProgressCase> {};
 

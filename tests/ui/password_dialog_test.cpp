@@ -9,14 +9,15 @@
 namespace workflow_test {
 namespace {
 
-const char kMismatch[] = "Error, die angegebenden Passw\xF6rter stimmen nicht \xFC" "berein!";
+const char kMismatch[] = "Error, die angegebenden Passw\xF6rter stimmen nicht \xFC"
+                         "berein!";
 
 class PasswordDialogTest : public WorkflowTest {
   protected:
     // An archive whose only entry is encrypted with `password`.
     std::string EncryptedArchive(const std::string& password, const std::string& name = "s.zip") {
-        return Put(name, zip_bytes::Build({{.name = "geheim.txt", .data = "Inhalt",
-                                            .password = password}}));
+        return Put(name, zip_bytes::Build(
+                             {{.name = "geheim.txt", .data = "Inhalt", .password = password}}));
     }
     static bool DialogOpen() { return tk::IsWindowOpen(ui::PasswordDialog); }
     static int TimesOpened() {
@@ -30,7 +31,9 @@ struct AcceptCase {
     const char* typed;
     int passwordSet;
 };
-void PrintTo(const AcceptCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const AcceptCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PackRunAccepts : public PasswordDialogTest,
                        public ::testing::WithParamInterface<AcceptCase> {};
@@ -55,7 +58,10 @@ TEST_P(PackRunAccepts, AgreeingTextsBecomeTheEnginesPassword) {
 INSTANTIATE_TEST_SUITE_P(Texts, PackRunAccepts,
                          ::testing::Values(AcceptCase{"BothEmptyMeanNoPassword", "", 0},
                                            AcceptCase{"ABlankIsAPassword", " ", 1},
-                                           AcceptCase{"Umlauts", "Gr\xFC\xDF" "e", 1}),
+                                           AcceptCase{"Umlauts",
+                                                      "Gr\xFC\xDF"
+                                                      "e",
+                                                      1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PasswordDialogTest, AMismatchInThePackRunEmptiesBothFieldsAndKeepsTheDialog) {
@@ -100,8 +106,8 @@ TEST_F(PasswordDialogTest, MainWindowControlsAreDroppedWhileTheDialogWaits) {
     hl::Click(ui::SourceBrowseButton);
     ScriptFormatAndOutput(Program("out.zip"));
     hl::Click(ui::PasswordButton);
-    hl::Click(ui::PackButton);     // dropped
-    hl::Click(ui::ZipCheckBox);    // performed on screen, but its handler does not run
+    hl::Click(ui::PackButton);  // dropped
+    hl::Click(ui::ZipCheckBox); // performed on screen, but its handler does not run
     hl::Click(ui::AbortButton);
     ui::RunMainLoop();
     EXPECT_FALSE(Exists(Host("out.zip")));
@@ -156,11 +162,11 @@ TEST_F(PasswordDialogTest, AMismatchInTheUnpackRunClosesTheDialogAndExtractsNoth
 TEST_F(PasswordDialogTest, EveryUnpackRunStartsAfresh) {
     MakeFolder("ziel");
     ScriptUnpack(EncryptedArchive("geheim"), Program("ziel"));
-    ScriptPassword("a", "b");      // first run: mismatch
-    hl::Click(ui::UnpackButton);   // second run: waits until "Abbruch"
-    hl::Click(ui::PackButton);     // dropped
+    ScriptPassword("a", "b");    // first run: mismatch
+    hl::Click(ui::UnpackButton); // second run: waits until "Abbruch"
+    hl::Click(ui::PackButton);   // dropped
     hl::Click(ui::AbortButton);
-    hl::Click(ui::UnpackButton);   // third run
+    hl::Click(ui::UnpackButton); // third run
     ScriptPassword("geheim", "geheim");
     ui::RunMainLoop();
     EXPECT_EQ(TimesOpened(), 3);
@@ -193,8 +199,7 @@ TEST_F(PasswordDialogTest, FocusGoesFromTheLowerFieldToTheUpperOneThenFertigThen
     for (int id : hl::ControlOrder()) {
         const auto* c = hl::Control(id);
         if (c->window != ui::PasswordDialog) continue;
-        if (c->kind == tk::Kind::TextField || c->kind == tk::Kind::PushButton)
-            order.push_back(id);
+        if (c->kind == tk::Kind::TextField || c->kind == tk::Kind::PushButton) order.push_back(id);
     }
     EXPECT_EQ(order, (std::vector<int>{ui::ConfirmField, ui::PasswordField, ui::DoneButton,
                                        ui::AbortButton}));

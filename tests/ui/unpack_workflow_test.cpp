@@ -23,7 +23,9 @@ struct ExtensionCase {
     const char* extension;
     bool extracts;
 };
-void PrintTo(const ExtensionCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ExtensionCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Extension : public WorkflowTest, public ::testing::WithParamInterface<ExtensionCase> {};
 
@@ -144,15 +146,17 @@ TEST_F(UnpackWorkflow, ASecondUnpackRightAfterOneExtractsNothing) {
     EXPECT_EQ(hl::Beeps(), 1);
     // The archive path is empty now: there is no archive to open, and the user is told.
     ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0].text.rfind("Error, das Archiv kann nicht ge\xF6" "ffnet werden", 0),
+    EXPECT_EQ(Messages()[0].text.rfind("Error, das Archiv kann nicht ge\xF6"
+                                       "ffnet werden",
+                                       0),
               0u);
 }
 
 TEST_F(UnpackWorkflow, AnEncryptedFirstEntryAsksForThePassword) {
     MakeFolder("ziel");
-    ScriptUnpack(Put("s.zip", zip_bytes::Build({{.name = "geheim.txt", .data = "Inhalt",
-                                                 .password = "Geheim"},
-                                                {.name = "offen.txt", .data = "frei"}})),
+    ScriptUnpack(Put("s.zip", zip_bytes::Build(
+                                  {{.name = "geheim.txt", .data = "Inhalt", .password = "Geheim"},
+                                   {.name = "offen.txt", .data = "frei"}})),
                  Program("ziel"));
     ScriptPassword("Geheim", "Geheim");
     ui::RunMainLoop();
@@ -168,10 +172,11 @@ TEST_F(UnpackWorkflow, AnEncryptedFirstEntryAsksForThePassword) {
 TEST_F(UnpackWorkflow, APlainFirstEntryAsksNothingEvenWhenLaterOnesAreEncrypted) {
     MakeFolder("ziel");
     ArchiveSetPassword("Geheim"); // set earlier, e.g. for a pack
-    ScriptUnpack(Put("s.zip", zip_bytes::Build({{.name = "offen.txt", .data = "frei"},
-                                                {.name = "geheim.txt", .data = "Inhalt",
-                                                 .password = "Geheim"}})),
-                 Program("ziel"));
+    ScriptUnpack(
+        Put("s.zip",
+            zip_bytes::Build({{.name = "offen.txt", .data = "frei"},
+                              {.name = "geheim.txt", .data = "Inhalt", .password = "Geheim"}})),
+        Program("ziel"));
     ui::RunMainLoop();
     EXPECT_EQ(hl::Window(ui::PasswordDialog), nullptr);
     EXPECT_EQ(ReadFile(Host("ziel/geheim.txt")), "Inhalt");
@@ -180,16 +185,17 @@ TEST_F(UnpackWorkflow, APlainFirstEntryAsksNothingEvenWhenLaterOnesAreEncrypted)
 TEST_F(UnpackWorkflow, AWrongPasswordIsReportedAndExistingFilesStayUntouched) {
     MakeFolder("ziel");
     WriteFile(Host("ziel/geheim.txt"), "alter Inhalt");
-    ScriptUnpack(Put("s.zip", zip_bytes::Build({{.name = "geheim.txt", .data = "Inhalt",
-                                                 .password = "Geheim"}})),
-                 Program("ziel"));
+    ScriptUnpack(
+        Put("s.zip",
+            zip_bytes::Build({{.name = "geheim.txt", .data = "Inhalt", .password = "Geheim"}})),
+        Program("ziel"));
     ScriptPassword("geheim", "geheim");
     ui::RunMainLoop();
     EXPECT_EQ(ReadFile(Host("ziel/geheim.txt")), "alter Inhalt");
     EXPECT_EQ(hl::Beeps(), 0);
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].caption, "Zelvanto");
-    EXPECT_EQ(Messages()[0].text, "Error, 1 Eintrag wurde nicht entpackt.\n\nGr\xFCnde:\n"
+    EXPECT_EQ(Messages()[0].text, "Error, 1 Eintrag wurde nicht entpackt.\n\nGrund:\n"
                                   "Falsches oder fehlendes Passwort: 1");
     // The unpack ran: both fields are emptied as after any unpack.
     EXPECT_EQ(Text(ui::UnpackArchiveField), "");
@@ -200,7 +206,9 @@ struct ReportCase {
     std::vector<zip_bytes::Entry> entries;
     const char* message;
 };
-void PrintTo(const ReportCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ReportCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class NotWritten : public WorkflowTest, public ::testing::WithParamInterface<ReportCase> {};
 
@@ -222,19 +230,22 @@ INSTANTIATE_TEST_SUITE_P(
         ReportCase{"DamagedData",
                    {{.name = "gut.txt", .data = "gut"},
                     {.name = "kaputt.txt", .data = "Daten", .crc = 0x12345678}},
-                   "Error, 1 Eintrag wurde nicht entpackt.\n\nGr\xFCnde:\nBesch\xE4" "digte "
+                   "Error, 1 Eintrag wurde nicht entpackt.\n\nGrund:\nBesch\xE4"
+                   "digte "
                    "Daten: 1"},
         ReportCase{"OutsideTheFolder",
                    {{.name = "gut.txt", .data = "gut"}, {.name = "../x.txt", .data = "x"}},
-                   "Error, 1 Eintrag wurde nicht entpackt.\n\nGr\xFCnde:\nName unzul\xE4ssig "
-                   "(au\xDF" "erhalb des Zielordners, zu lang oder nicht darstellbar): 1"},
+                   "Error, 1 Eintrag wurde nicht entpackt.\n\nGrund:\nName unzul\xE4ssig "
+                   "(au\xDF"
+                   "erhalb des Zielordners, zu lang oder nicht darstellbar): 1"},
         ReportCase{"SeveralReasons",
                    {{.name = "gut.txt", .data = "gut"},
                     {.name = "../x.txt", .data = "x"},
                     {.name = "a.txt", .data = "a", .crc = 1},
                     {.name = "b.txt", .data = "b", .crc = 2}},
                    "Error, 3 Eintr\xE4ge wurden nicht entpackt.\n\nGr\xFCnde:\nBesch\xE4"
-                   "digte Daten: 2\nName unzul\xE4ssig (au\xDF" "erhalb des Zielordners, zu "
+                   "digte Daten: 2\nName unzul\xE4ssig (au\xDF"
+                   "erhalb des Zielordners, zu "
                    "lang oder nicht darstellbar): 1"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -242,9 +253,9 @@ TEST_F(UnpackWorkflow, AnArchiveThatCannotBeOpenedIsReportedWithoutAPasswordQues
     MakeFolder("ziel");
     // An earlier encrypted archive leaves its first entry's record behind in the engine's
     // caller; it must not make an unreadable archive ask for a password.
-    ScriptUnpack(Put("alt.zip", zip_bytes::Build({{.name = "g.txt", .data = "g",
-                                                   .password = "p"}})),
-                 Program("ziel"));
+    ScriptUnpack(
+        Put("alt.zip", zip_bytes::Build({{.name = "g.txt", .data = "g", .password = "p"}})),
+        Program("ziel"));
     ScriptPassword("p", "p");
     std::string broken = Put("kaputt.zip", "PK\x03\x04 kein Archiv");
     ScriptUnpack(broken, Program("ziel"));
@@ -252,7 +263,8 @@ TEST_F(UnpackWorkflow, AnArchiveThatCannotBeOpenedIsReportedWithoutAPasswordQues
     EXPECT_EQ(hl::Window(ui::PasswordDialog)->timesOpened, 1);
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].caption, "Zelvanto");
-    EXPECT_EQ(Messages()[0].text, "Error, das Archiv kann nicht ge\xF6" "ffnet werden. Es fehlt "
+    EXPECT_EQ(Messages()[0].text, "Error, das Archiv kann nicht ge\xF6"
+                                  "ffnet werden. Es fehlt "
                                   "oder ist kein g\xFCltiges ZIP-Archiv.");
     // Nothing ran: the choices stay for another try.
     EXPECT_EQ(Text(ui::UnpackArchiveField), broken);

@@ -50,7 +50,8 @@ inline std::vector<EntrySeen> EntriesOf(const std::string& hostPath, bool* opene
 
 inline std::vector<std::string> NamesOf(const std::string& hostPath) {
     std::vector<std::string> names;
-    for (const auto& e : EntriesOf(hostPath)) names.push_back(e.name);
+    for (const auto& e : EntriesOf(hostPath))
+        names.push_back(e.name);
     return names;
 }
 
