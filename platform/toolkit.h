@@ -121,16 +121,19 @@ int EventSubtype();
 std::string OpenFileRequester(const std::string& title, const std::string& defaultPath,
                               const std::string& filter, int preselected, bool multiple);
 std::string NextSelectedFile();
-// The texts with which the file choosers refuse a choice and open again: a chosen name
-// that has no program form (no cp1252 form, or a "\" in it), and a chosen path whose
-// folder does not exist. Each message is `before`, the name or folder as far as it can be
-// shown, and `after`, in a box captioned `caption`.
-struct ChooserRefusals {
+// The texts of the file and folder choosers, for the choosers opened after the call.
+// The refusals: a chooser refuses a chosen name that has no program form (no cp1252 form,
+// or a "\" in it), and a chosen path whose folder does not exist, and opens again. Each
+// message is `before`, the name or folder as far as it can be shown, and `after`, in a box
+// captioned `caption`. The labels: those of the chooser's own controls and messages.
+struct ChooserTexts {
     std::string caption;
     std::string unnamableBefore, unnamableAfter;
     std::string missingFolderBefore, missingFolderAfter;
+    std::string fileType, fileName, cancel, preview, showHidden, favorites, addFavorite,
+        manageFavorites, fileSystems, newFolder, newFolderTooltip, customFilter, existingFile;
 };
-void SetChooserRefusals(const ChooserRefusals& texts);
+void SetChooserTexts(const ChooserTexts& texts);
 // The file chooser for saving: adds no extension and asks nothing about existing files.
 std::string SaveFileRequester(const std::string& title, const std::string& defaultPath,
                               const std::string& filter, int preselected);

@@ -14,6 +14,7 @@
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Double_Window.H>
+#include <FL/Fl_File_Chooser.H>
 #include <FL/Fl_Group.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Native_File_Chooser.H>
@@ -28,6 +29,7 @@
 #include <X11/Xlib.h>
 #include <sys/stat.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -115,11 +117,12 @@ struct State {
     int fontSlots = 0;
     std::unique_ptr<Fl_RGB_Image> icon;
     int currentWindow = -1;
-    Fl_Group* parent = nullptr;         // where the next control goes
-    int offsetX = 0, offsetY = 0;       // of that parent within the window
-    std::vector<std::string> selection; // the rest of a multiple file selection
-    std::vector<int> order;             // control ids in creation order (focus order)
-    ChooserRefusals refusals;
+    Fl_Group* parent = nullptr;                // where the next control goes
+    int offsetX = 0, offsetY = 0;              // of that parent within the window
+    std::vector<std::string> selection;        // the rest of a multiple file selection
+    std::vector<int> order;                    // control ids in creation order (focus order)
+    ChooserTexts chooserTexts;                 // as the program gave them (cp1252)
+    std::array<std::string, 13> chooserLabels; // UTF-8 forms, which FLTK holds by pointer
 };
 
 State& S() {
@@ -742,11 +745,12 @@ std::string FilterForFltk(const std::string& filter) {
     std::string out;
     for (size_t i = 0; i + 1 < parts.size(); i += 2) {
         std::string pattern = parts[i + 1] == "*.*" ? "*" : parts[i + 1];
-        // FLTK's chooser shows the pattern in parentheses itself and reads the first
-        // parenthesised part of the name as the pattern, so a name's own one must go.
+        // FLTK's chooser shows the pattern in parentheses after the name itself and reads
+        // the first parenthesised part of the name as the pattern, so a name's own one
+        // must go (its blank stays before FLTK's).
         std::string name = parts[i];
         size_t open = name.find(" (");
-        if (open != std::string::npos && name.back() == ')') name.erase(open);
+        if (open != std::string::npos && name.back() == ')') name.erase(open + 1);
         if (!out.empty()) out += "\n";
         out += ToUtf8(name) + "\t" + ToUtf8(pattern);
     }
@@ -755,7 +759,7 @@ std::string FilterForFltk(const std::string& filter) {
 
 // The texts a chooser is given, kept alive as long as the chooser: FLTK's chooser holds
 // some of them by pointer.
-struct ChooserTexts {
+struct KeptTexts {
     std::string title, filter, folder, preset;
 };
 
@@ -771,7 +775,7 @@ std::string ChooserFolder(const std::string& programFolder) {
 // Gives the chooser its title, filters and default path. The default path is split at its
 // last "\": the folder the chooser opens in, and the name it proposes when that is a
 // valid file name (FLTK's chooser takes the proposal as a full path).
-void Configure(Fl_Native_File_Chooser& chooser, ChooserTexts& keep, const std::string& title,
+void Configure(Fl_Native_File_Chooser& chooser, KeptTexts& keep, const std::string& title,
                const std::string& defaultPath, const std::string* filter, int preselected) {
     keep.title = ToUtf8(title);
     chooser.title(keep.title.c_str());
@@ -806,7 +810,7 @@ bool IsFolder(const std::string& hostPath) {
 }
 
 void Refuse(const std::string& before, const std::string& shown, const std::string& after) {
-    const auto& t = S().refusals;
+    const auto& t = S().chooserTexts;
     ErrorMessage(t.caption, before + shown + after);
 }
 
@@ -814,7 +818,7 @@ void Refuse(const std::string& before, const std::string& shown, const std::stri
 // when it can. A name without a program form would otherwise have to become another name
 // or drop out of the choice silently; a missing folder is refused as Windows' chooser does.
 bool Acceptable(const std::vector<std::string>& hostPaths, bool fileMode) {
-    const auto& t = S().refusals;
+    const auto& t = S().chooserTexts;
     for (const auto& hostPath : hostPaths) {
         std::string path;
         if (!text::ToProgramPath(hostPath, path)) {
@@ -834,8 +838,32 @@ bool Acceptable(const std::vector<std::string>& hostPaths, bool fileMode) {
 
 // FLTK's own chooser, never a desktop's, so that it looks and behaves the same everywhere.
 // Fl_Native_File_Chooser picks its kind when it is constructed, so this comes first.
+// The labels of FLTK's chooser are static and read when a chooser is built, so they are
+// given here too, from the texts the program handed over (an empty one keeps FLTK's own).
 void UseFltkChooser() {
     Fl::option(Fl::OPTION_FNFC_USES_GTK, false);
+    const auto& t = S().chooserTexts;
+    // One kept string per label: FLTK points into it until the label is given again.
+    size_t slot = 0;
+    auto label = [&](const char*& target, const std::string& text) {
+        std::string& kept = S().chooserLabels.at(slot++);
+        if (text.empty()) return;
+        kept = ToUtf8(text);
+        target = kept.c_str();
+    };
+    label(Fl_File_Chooser::show_label, t.fileType);
+    label(Fl_File_Chooser::filename_label, t.fileName);
+    label(fl_cancel, t.cancel);
+    label(Fl_File_Chooser::preview_label, t.preview);
+    label(Fl_File_Chooser::hidden_label, t.showHidden);
+    label(Fl_File_Chooser::favorites_label, t.favorites);
+    label(Fl_File_Chooser::add_favorites_label, t.addFavorite);
+    label(Fl_File_Chooser::manage_favorites_label, t.manageFavorites);
+    label(Fl_File_Chooser::filesystems_label, t.fileSystems);
+    label(Fl_File_Chooser::new_directory_label, t.newFolder);
+    label(Fl_File_Chooser::new_directory_tooltip, t.newFolderTooltip);
+    label(Fl_File_Chooser::custom_filter_label, t.customFilter);
+    label(Fl_File_Chooser::existing_file_label, t.existingFile);
 }
 
 // Runs the chooser and gives the chosen paths in program form. A choice the program cannot use
@@ -871,7 +899,7 @@ std::string OpenFileRequester(const std::string& title, const std::string& defau
     UseFltkChooser();
     Fl_Native_File_Chooser chooser(multiple ? Fl_Native_File_Chooser::BROWSE_MULTI_FILE
                                             : Fl_Native_File_Chooser::BROWSE_FILE);
-    ChooserTexts keep;
+    KeptTexts keep;
     Configure(chooser, keep, title, defaultPath, &filter, preselected);
     auto paths = RunChooser(chooser, true);
     S().selection.clear();
@@ -888,8 +916,8 @@ std::string NextSelectedFile() {
     return next;
 }
 
-void SetChooserRefusals(const ChooserRefusals& texts) {
-    S().refusals = texts;
+void SetChooserTexts(const ChooserTexts& texts) {
+    S().chooserTexts = texts;
 }
 
 std::string SaveFileRequester(const std::string& title, const std::string& defaultPath,
@@ -897,7 +925,7 @@ std::string SaveFileRequester(const std::string& title, const std::string& defau
     UseFltkChooser();
     Fl_Native_File_Chooser chooser(Fl_Native_File_Chooser::BROWSE_SAVE_FILE);
     chooser.options(Fl_Native_File_Chooser::NO_OPTIONS); // no extension, no overwrite question
-    ChooserTexts keep;
+    KeptTexts keep;
     Configure(chooser, keep, title, defaultPath, &filter, preselected);
     auto paths = RunChooser(chooser, true);
     return paths.empty() ? std::string() : paths.front();
@@ -906,18 +934,43 @@ std::string SaveFileRequester(const std::string& title, const std::string& defau
 std::string PathRequester(const std::string& prompt, const std::string& initialPath) {
     UseFltkChooser();
     Fl_Native_File_Chooser chooser(Fl_Native_File_Chooser::BROWSE_DIRECTORY);
-    ChooserTexts keep;
+    KeptTexts keep;
     Configure(chooser, keep, prompt, initialPath.empty() ? initialPath : initialPath + "\\",
               nullptr, 0);
     auto paths = RunChooser(chooser, false);
     return paths.empty() ? std::string() : paths.front();
 }
 
+namespace {
+// FLTK's message box does not wrap its text as a Windows one does: long lines are broken
+// at blanks here, so that a message fits on the screen.
+std::string Wrapped(const std::string& utf8) {
+    constexpr size_t kWidth = 80; // bytes; near enough to characters for German text
+    std::string out;
+    size_t lineStart = 0, lastBlank = std::string::npos;
+    for (char c : utf8) {
+        out += c;
+        if (c == '\n') {
+            lineStart = out.size();
+            lastBlank = std::string::npos;
+        } else if (c == ' ') {
+            lastBlank = out.size() - 1;
+        }
+        if (out.size() - lineStart > kWidth && lastBlank != std::string::npos) {
+            out[lastBlank] = '\n';
+            lineStart = lastBlank + 1;
+            lastBlank = std::string::npos;
+        }
+    }
+    return out;
+}
+} // namespace
+
 void ErrorMessage(const std::string& caption, const std::string& text) {
     if (!DisplayReady()) return;
     fl_message_title(ToUtf8(caption).c_str());
     fl_close = "OK"; // the button of a Windows message box
-    fl_alert("%s", ToUtf8(text).c_str());
+    fl_alert("%s", Wrapped(ToUtf8(text)).c_str());
 }
 
 void Beep() {

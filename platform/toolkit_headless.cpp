@@ -37,7 +37,7 @@ struct Model {
     std::vector<headless::ChooserRequest> requests;
     std::vector<headless::MessageBoxShown> messages;
     int beeps = 0;
-    ChooserRefusals refusals;
+    ChooserTexts chooserTexts;
 };
 
 Model& M() {
@@ -281,8 +281,8 @@ std::string NextSelectedFile() {
     return next;
 }
 
-void SetChooserRefusals(const ChooserRefusals& texts) {
-    M().refusals = texts;
+void SetChooserTexts(const ChooserTexts& texts) {
+    M().chooserTexts = texts;
 }
 
 std::string SaveFileRequester(const std::string& title, const std::string& defaultPath,
@@ -405,8 +405,8 @@ const std::vector<MessageBoxShown>& MessageBoxes() {
 int Beeps() {
     return M().beeps;
 }
-const ChooserRefusals& Refusals() {
-    return M().refusals;
+const ChooserTexts& ChooserTextsGiven() {
+    return M().chooserTexts;
 }
 
 } // namespace headless

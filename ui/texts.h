@@ -102,6 +102,22 @@ inline constexpr char FilesNotPacked[] = " Dateien wurden nicht ins Archiv aufge
 inline constexpr char UnnamableBefore[] = "Error, der Name \x84";
 // "“ kann nicht verwendet werden, weil er Zeichen enthält, die dieses Programm nicht darstellen kann. Bitte benennen Sie die Datei um oder wählen Sie eine andere."
 inline constexpr char UnnamableAfter[] = "\x93 kann nicht verwendet werden, weil er Zeichen enth\xE4" "lt, die dieses Programm nicht darstellen kann. Bitte benennen Sie die Datei um oder w\xE4" "hlen Sie eine andere.";
+// The labels of the choosers' own controls and messages.
+inline constexpr char ChooserFileType[] = "Typ:"; // the chooser leaves room for a short one
+inline constexpr char ChooserFileName[] = "Dateiname:";
+inline constexpr char ChooserCancel[] = "Abbrechen";
+inline constexpr char ChooserPreview[] = "Vorschau";
+inline constexpr char ChooserShowHidden[] = "Versteckte Dateien anzeigen";
+inline constexpr char ChooserFavorites[] = "Favoriten";
+// "Zu den Favoriten hinzufügen"
+inline constexpr char ChooserAddFavorite[] = "Zu den Favoriten hinzuf\xFC" "gen";
+inline constexpr char ChooserManageFavorites[] = "Favoriten verwalten";
+inline constexpr char ChooserFileSystems[] = "Dateisysteme";
+inline constexpr char ChooserNewFolder[] = "Neuer Ordner:";
+inline constexpr char ChooserNewFolderTooltip[] = "Neuen Ordner anlegen";
+inline constexpr char ChooserCustomFilter[] = "Eigenes Dateimuster:";
+// "Bitte wählen Sie eine vorhandene Datei!"
+inline constexpr char ChooserExistingFile[] = "Bitte w\xE4" "hlen Sie eine vorhandene Datei!";
 // "Error, der Ordner „"
 inline constexpr char MissingFolderBefore[] = "Error, der Ordner \x84";
 // "“ existiert nicht."

@@ -27,8 +27,9 @@ struct UiState {
 
 UiState& Ui();
 
-// Hands the choosers the texts with which they refuse a name the program cannot use or a
-// folder that does not exist. Called before every chooser is opened.
+// Hands the choosers their German texts: their own labels, and the messages with which
+// they refuse a name the program cannot use or a folder that does not exist. Called
+// before every chooser is opened.
 void PrepareChoosers();
 
 } // namespace ui

@@ -82,6 +82,15 @@ def window_named(title, process):
     return wait_for(f"the window {title!r}", find)
 
 
+def other_window_named(title, known, process):
+    if process.poll() is not None:
+        fail(f"the program ended early with exit code {process.returncode}")
+    for wid in run("xdotool", "search", "--onlyvisible", "--name", ".").split():
+        if int(wid) != known and run("xdotool", "getwindowname", wid).strip() == title:
+            return int(wid)
+    return None
+
+
 def gone(window):
     return lambda: str(window) not in run("xdotool", "search", "--onlyvisible", "--name", ".")
 
@@ -142,6 +151,8 @@ def main():
             with open(path, "wb") as f:
                 f.write(data)
             os.utime(path, (STAMP, STAMP))
+        with open(os.path.join(desktop, "Schneemann \u2603.txt"), "wb") as f:
+            f.write(b"no cp1252 form")
         os.makedirs(target)  # the new, empty folder to unpack into
 
         env = {k: v for k, v in os.environ.items()
@@ -160,11 +171,25 @@ def main():
 
             # --- Packen: two files in one multiple selection ---
             click(*on_page(368 + 15, 38 + 15))  # SourceBrowseButton
-            chooser = window_named("Bitte w\u00e4hlen Sie die Datei/n aus:", process)
+            title = "Bitte w\u00e4hlen Sie die Datei/n aus:"
+            chooser = window_named(title, process)
             time.sleep(0.5)
             shot(chooser, os.path.join(artifacts, "e2e-file-chooser.png"))
             cx, cy = geometry(chooser)
-            # The chooser opens in the Desktop folder: "../", "Brief.txt", "Foto.jpg".
+            # The chooser opens in the Desktop folder: "../", "Brief.txt", "Foto.jpg",
+            # then the name the program cannot use: it is refused with a message, and the
+            # chooser opens again.
+            click(cx + 60, row(chooser, 3))
+            press_ok(chooser)
+            message = wait_for("the refusal", lambda: other_window_named(
+                "Zelvanto", main_window, process))
+            time.sleep(0.3)
+            shot(message, os.path.join(artifacts, "e2e-refusal.png"))
+            xdo("key", "Return")
+            wait_for("the refusal to close", gone(message))
+            chooser = window_named(title, process)
+            time.sleep(0.3)
+            cx, cy = geometry(chooser)
             click(cx + 60, row(chooser, 1))
             click(cx + 60, row(chooser, 2), modifier="ctrl")
             press_ok(chooser)
@@ -228,6 +253,10 @@ def main():
             wait_for("the folder chooser to close", gone(folders))
             time.sleep(0.3)
             shot(main_window, os.path.join(artifacts, "e2e-tab-entpacken.png"))
+
+            # No chooser changed the program's current folder.
+            if os.readlink(f"/proc/{process.pid}/cwd") != work:
+                fail("a chooser changed the current folder")
 
             click(*on_page(368 + 65, 308 + 20))  # UnpackButton
             dialog = window_named("Passwort zum Archiv hinzuf\u00fcgen", process)
