@@ -37,7 +37,6 @@ struct Model {
     std::vector<headless::ChooserRequest> requests;
     std::vector<headless::MessageBoxShown> messages;
     int beeps = 0;
-    ChooserTexts chooserTexts;
 };
 
 Model& M() {
@@ -281,9 +280,8 @@ std::string NextSelectedFile() {
     return next;
 }
 
-void SetChooserTexts(const ChooserTexts& texts) {
-    M().chooserTexts = texts;
-}
+// The scripted answers are program paths already: there is nothing to refuse or label.
+void SetChooserTexts(const ChooserTexts&) {}
 
 std::string SaveFileRequester(const std::string& title, const std::string& defaultPath,
                               const std::string& filter, int preselected) {
@@ -404,9 +402,6 @@ const std::vector<MessageBoxShown>& MessageBoxes() {
 }
 int Beeps() {
     return M().beeps;
-}
-const ChooserTexts& ChooserTextsGiven() {
-    return M().chooserTexts;
 }
 
 } // namespace headless

@@ -109,7 +109,5 @@ void AnswerChooser(std::vector<std::string> paths);
 const std::vector<ChooserRequest>& ChooserRequests();
 const std::vector<MessageBoxShown>& MessageBoxes();
 int Beeps();
-// The chooser texts the program last handed to the toolkit.
-const ChooserTexts& ChooserTextsGiven();
 
 } // namespace tk::headless
