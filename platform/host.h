@@ -36,6 +36,10 @@ std::string ProgramFile();
 // it. Returns true when a process was started.
 bool LaunchProgram(const std::string& file, const std::string& parameters);
 
+// True when `file` is a complete program this machine can run (an ELF executable of the
+// running program's kind whose headers and segments lie inside the file).
+bool IsProgramForThisMachine(const std::string& file);
+
 // The local clock's seconds count (seconds since midnight would wrap; this never does).
 std::int64_t ClockSeconds();
 
@@ -50,5 +54,9 @@ bool AtEnd(FileId file);
 void CloseFile(FileId file);
 // Size of a file in bytes as a 64-bit count; -1 when it cannot be had.
 std::int64_t FileSize(const std::string& path);
+
+// The first line of a text file: its bytes up to, not including, the first CR, LF or zero
+// byte; the empty text when the file is missing, cannot be read or is empty.
+std::string ReadFirstLine(const std::string& path);
 
 } // namespace host

@@ -79,7 +79,9 @@ std::vector<std::string> SplitCommandLine(std::string_view line) {
 void SetProgramArguments(int argc, char** argv) {
     auto& args = Arguments();
     args.clear();
-    for (int i = 1; i < argc; ++i) args.push_back(FromHost(argv[i]));
+    // Parameters are texts, not paths: only the code page changes, so that "/update"
+    // stays "/update" and a path handed over by another copy arrives as it was sent.
+    for (int i = 1; i < argc; ++i) args.push_back(text::Utf8ToCp1252Lossy(argv[i]));
 }
 
 std::string ProgramParameter(int index) {
