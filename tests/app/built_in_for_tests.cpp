@@ -1,0 +1,15 @@
+// The app tests' own built-in values: the version of the program as shipped, and an
+// update server host the tests point at their local server.
+#include "app/built_in.h"
+#include "built_in_for_tests.h"
+
+namespace {
+std::string& Host() {
+    static std::string host = "127.0.0.1:9";
+    return host;
+}
+} // namespace
+
+int BuiltInProgramVersion() { return 3; }
+std::string UpdateServerHost() { return Host(); }
+void SetUpdateServerHostForTests(const std::string& host) { Host() = host; }
