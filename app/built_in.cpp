@@ -1,4 +1,5 @@
 #include "app/built_in.h"
+#include "app/program.h"
 
 #ifndef ZELVANTO_PROGRAM_VERSION
 #error "ZELVANTO_PROGRAM_VERSION must be defined by the build"
@@ -7,6 +8,6 @@
 #error "ZELVANTO_UPDATE_HOST must be defined by the build"
 #endif
 
-int BuiltInProgramVersion() { return ZELVANTO_PROGRAM_VERSION; }
+const int ProgramVersion = ZELVANTO_PROGRAM_VERSION;
 
 std::string UpdateServerHost() { return ZELVANTO_UPDATE_HOST; }

@@ -4,8 +4,8 @@
 // update server rebuilds that file alone. There is no way to change them at run time.
 #include <string>
 
-// The program's own version number (3 for the program as shipped).
-int BuiltInProgramVersion();
+// The program's own version number (3 for the program as shipped) is ProgramVersion,
+// declared in app/program.h.
 
 // The update server's host, optionally followed by ":" and a port (test copies only).
 std::string UpdateServerHost();

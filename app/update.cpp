@@ -10,13 +10,12 @@
 
 #include "app/built_in.h"
 #include "app/download.h"
+#include "app/program.h"
 #include "app/settings.h"
 #include "platform/host.h"
 #include "platform/win.h"
 
 #include <cstdlib>
-
-void ProgramShutdown();
 
 namespace update {
 namespace {
@@ -64,7 +63,7 @@ CheckResult CheckForUpdate(const std::string& appData, const std::string& progra
         result.outcome = Outcome::FirstStart;
         CreateSettings(kSettingsName);
         DownloadToFile(VersionTextUrl(), kVersionTextName);
-        WriteSettingNumber(kVersionKey, BuiltInProgramVersion());
+        WriteSettingNumber(kVersionKey, ProgramVersion);
         CloseSettings();
         win::DeleteFileA(kVersionTextName);
         return result;
@@ -73,7 +72,7 @@ CheckResult CheckForUpdate(const std::string& appData, const std::string& progra
     DownloadToFile(VersionTextUrl(), kVersionTextName);
     result.versionText = host::ReadFirstLine(kVersionTextName);
     result.remoteVersion = TextToInt64(result.versionText);
-    if (result.remoteVersion > std::int64_t{BuiltInProgramVersion()}) {
+    if (result.remoteVersion > std::int64_t{ProgramVersion}) {
         UpdateFiles files = FilesFor(appData, programFile, result.versionText);
         if (InstallFiles(files, result.remoteVersion)) {
             // "update.txt" stays; the next start overwrites it.
@@ -127,6 +126,6 @@ std::int64_t TextToInt64(const std::string& text) {
 
 void RunUpdateCheck() {
     std::string programFile = host::ProgramFile();
-    update::CheckResult result = update::CheckForUpdate(host::GetEnv("appdata"), programFile);
+    update::CheckResult result = update::CheckForUpdate(AppDataFolder(), programFile);
     if (result.outcome == update::Outcome::Installed) update::HandOver(result.installed, programFile);
 }

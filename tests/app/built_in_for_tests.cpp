@@ -1,6 +1,7 @@
 // The app tests' own built-in values: the version of the program as shipped, and an
 // update server host the tests point at their local server.
 #include "app/built_in.h"
+#include "app/program.h"
 #include "built_in_for_tests.h"
 
 namespace {
@@ -10,6 +11,6 @@ std::string& Host() {
 }
 } // namespace
 
-int BuiltInProgramVersion() { return 3; }
+const int ProgramVersion = 3;
 std::string UpdateServerHost() { return Host(); }
 void SetUpdateServerHostForTests(const std::string& host) { Host() = host; }

@@ -1,2 +1,0 @@
-// Stands in for the start-up and shut-down code until it lands.
-void ProgramShutdown() {}
