@@ -35,34 +35,48 @@ std::vector<std::string> FilesIn(const std::string& hostFolder) {
 
 // A start in a folder of its own: the current folder (where "settings.prefs" and
 // "update.txt" go), an "appdata" folder and a "program" folder holding the running
-// copy "Zelvanto.exe", with the update server on 127.0.0.1.
+// copy "Zelvanto.exe".
+struct StartFolder {
+    StartFolder() {
+        std::filesystem::create_directory(dir.host("appdata"));
+        std::filesystem::create_directory(dir.host("program"));
+        WriteFile(dir.host("program/Zelvanto.exe"), "the running copy");
+    }
+    update::CheckResult Check() {
+        EXPECT_EQ(chdir(dir.host().c_str()), 0);
+        return update::CheckForUpdate(dir.program() + "\\appdata",
+                                      dir.program() + "\\program\\Zelvanto.exe");
+    }
+    std::string Settings() { return ReadFile(dir.host("settings.prefs")); }
+
+    TempDir dir;
+};
+
+// The update server on 127.0.0.1; the current folder is restored afterwards.
 class UpdateCheck : public ::testing::Test {
   protected:
     void SetUp() override {
         SetUpdateServerHostForTests(server.host());
-        std::filesystem::create_directory(dir.host("appdata"));
-        std::filesystem::create_directory(dir.host("program"));
-        WriteFile(dir.host("program/Zelvanto.exe"), "the running copy");
         ASSERT_EQ(getcwd(previous, sizeof previous), previous);
-        ASSERT_EQ(chdir(dir.host().c_str()), 0);
     }
     void TearDown() override {
         CloseSettings();
         ASSERT_EQ(chdir(previous), 0);
     }
-
-    update::CheckResult Check() {
-        return update::CheckForUpdate(dir.program() + "\\appdata",
-                                      dir.program() + "\\program\\Zelvanto.exe");
-    }
     void Offer(const std::string& versionText, LocalHttpServer::Reply program = {200, SomeProgram()}) {
         server.Serve(kVersionPath, {200, versionText});
         server.Serve(kProgramPath, std::move(program));
     }
-    std::string Settings() { return ReadFile(dir.host("settings.prefs")); }
+    // The requests made since the last call.
+    std::vector<std::string> NewRequests() {
+        auto all = server.Requests();
+        std::vector<std::string> fresh(all.begin() + long(seen), all.end());
+        seen = all.size();
+        return fresh;
+    }
 
-    TempDir dir;
     LocalHttpServer server;
+    size_t seen = 0;
     char previous[4096] = {};
 };
 
@@ -93,42 +107,35 @@ TEST_F(UpdateCheck, VersionDecisionInstalledNamesAndStoredNumber) {
     const std::string program = SomeProgram();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TempDir row;
-        std::filesystem::create_directory(row.host("appdata"));
-        std::filesystem::create_directory(row.host("program"));
-        WriteFile(row.host("program/Zelvanto.exe"), "the running copy");
-        ASSERT_EQ(chdir(row.host().c_str()), 0);
-        WriteFile(row.host("settings.prefs"), "Version = 3\r\n");
+        StartFolder start;
+        WriteFile(start.dir.host("settings.prefs"), "Version = 3\r\n");
         Offer(c.served);
-        size_t asked = server.Requests().size();
 
-        auto result = update::CheckForUpdate(row.program() + "\\appdata",
-                                             row.program() + "\\program\\Zelvanto.exe");
+        auto result = start.Check();
         CloseSettings();
 
         std::string firstLine = c.served.substr(0, c.served.find_first_of("\r\n"));
         EXPECT_EQ(result.versionText, firstLine);
         EXPECT_EQ(TextToInt64(c.served), c.remote);
         EXPECT_EQ(result.remoteVersion, c.remote);
-        EXPECT_EQ(ReadFile(row.host("settings.prefs")), c.stored);
-        EXPECT_TRUE(FilesIn(row.host("appdata")).empty());
-        auto requests = server.Requests();
-        requests.erase(requests.begin(), requests.begin() + long(asked));
+        EXPECT_EQ(start.Settings(), c.stored);
+        EXPECT_TRUE(FilesIn(start.dir.host("appdata")).empty());
+        auto requests = NewRequests();
         if (c.installedName) {
             EXPECT_EQ(result.outcome, Outcome::Installed);
-            EXPECT_EQ(result.installed, row.program() + "\\program\\" + c.installedName);
-            EXPECT_EQ(FilesIn(row.host("program")),
-                      (std::vector<std::string>{"Zelvanto.exe", c.installedName}));
-            EXPECT_EQ(ReadFile(row.host("program/") + c.installedName), program);
-            EXPECT_TRUE(Exists(row.host("update.txt"))) << "left for the next start";
+            EXPECT_EQ(result.installed, start.dir.program() + "\\program\\" + c.installedName);
+            std::vector<std::string> expected{"Zelvanto.exe", c.installedName};
+            std::sort(expected.begin(), expected.end());
+            EXPECT_EQ(FilesIn(start.dir.host("program")), expected);
+            EXPECT_EQ(ReadFile(start.dir.host("program/") + c.installedName), program);
+            EXPECT_TRUE(Exists(start.dir.host("update.txt"))) << "left for the next start";
             EXPECT_EQ(requests, (std::vector<std::string>{kVersionPath, kProgramPath}));
         } else {
             EXPECT_EQ(result.outcome, Outcome::NoUpdate);
-            EXPECT_EQ(FilesIn(row.host("program")), std::vector<std::string>{"Zelvanto.exe"});
-            EXPECT_FALSE(Exists(row.host("update.txt")));
+            EXPECT_EQ(FilesIn(start.dir.host("program")), std::vector<std::string>{"Zelvanto.exe"});
+            EXPECT_FALSE(Exists(start.dir.host("update.txt")));
             EXPECT_EQ(requests, std::vector<std::string>{kVersionPath});
         }
-        ASSERT_EQ(chdir(dir.host().c_str()), 0);
     }
 }
 
@@ -142,39 +149,43 @@ TEST(TextToInt64, StopsAtTheFirstCharacterThatIsNoDigitOfItsBase) {
 }
 
 TEST_F(UpdateCheck, FirstStartRecordsOwnVersionAndFetchesOnlyTheVersionText) {
+    StartFolder start;
     Offer("99");
-    auto result = Check();
+    auto result = start.Check();
     EXPECT_EQ(result.outcome, Outcome::FirstStart);
-    EXPECT_EQ(Settings(), "Version = 3\r\n");
-    EXPECT_EQ(server.Requests(), std::vector<std::string>{kVersionPath});
-    EXPECT_FALSE(Exists(dir.host("update.txt")));
-    EXPECT_TRUE(FilesIn(dir.host("appdata")).empty());
-    EXPECT_EQ(FilesIn(dir.host("program")), std::vector<std::string>{"Zelvanto.exe"});
+    EXPECT_EQ(start.Settings(), "Version = 3\r\n");
+    EXPECT_EQ(NewRequests(), std::vector<std::string>{kVersionPath});
+    EXPECT_FALSE(Exists(start.dir.host("update.txt")));
+    EXPECT_TRUE(FilesIn(start.dir.host("appdata")).empty());
+    EXPECT_EQ(FilesIn(start.dir.host("program")), std::vector<std::string>{"Zelvanto.exe"});
 }
 
 TEST_F(UpdateCheck, StartWithoutUpdateLeavesSettingsBytesUnchanged) {
+    StartFolder start;
     const std::string settings = ";note\n\n  version=3   \r\n[extra]\r\na = b";
-    WriteFile(dir.host("settings.prefs"), settings);
+    WriteFile(start.dir.host("settings.prefs"), settings);
     Offer("3");
-    EXPECT_EQ(Check().outcome, Outcome::NoUpdate);
+    EXPECT_EQ(start.Check().outcome, Outcome::NoUpdate);
     CloseSettings(); // as shut-down does
-    EXPECT_EQ(Settings(), settings);
+    EXPECT_EQ(start.Settings(), settings);
 }
 
 TEST_F(UpdateCheck, StoredVersionPlaysNoPartInTheDecision) {
-    WriteFile(dir.host("settings.prefs"), "Version = 99\r\n");
+    StartFolder start;
+    WriteFile(start.dir.host("settings.prefs"), "Version = 99\r\n");
     Offer("4");
-    EXPECT_EQ(Check().outcome, Outcome::Installed);
-    EXPECT_EQ(Settings(), "Version = 4\r\n");
+    EXPECT_EQ(start.Check().outcome, Outcome::Installed);
+    EXPECT_EQ(start.Settings(), "Version = 4\r\n");
 }
 
 TEST_F(UpdateCheck, EarlierVersionTextIsUsedWhenTheServerHasNone) {
-    WriteFile(dir.host("settings.prefs"), "Version = 3\r\n");
-    WriteFile(dir.host("update.txt"), "5\r\n");
+    StartFolder start;
+    WriteFile(start.dir.host("settings.prefs"), "Version = 3\r\n");
+    WriteFile(start.dir.host("update.txt"), "5\r\n");
     server.Serve(kProgramPath, {200, SomeProgram()});
-    auto result = Check();
+    auto result = start.Check();
     EXPECT_EQ(result.outcome, Outcome::Installed);
-    EXPECT_TRUE(Exists(dir.host("program/Zelvanto5.exe")));
+    EXPECT_TRUE(Exists(start.dir.host("program/Zelvanto5.exe")));
 }
 
 // A newer version whose download is no complete program for this machine is neither
@@ -191,16 +202,17 @@ TEST_F(UpdateCheck, BrokenDownloadsAreNotInstalled) {
     };
     for (const auto& [name, reply] : cases) {
         SCOPED_TRACE(name);
-        WriteFile(dir.host("settings.prefs"), "Version = 3\r\n");
+        StartFolder start;
+        WriteFile(start.dir.host("settings.prefs"), "Version = 3\r\n");
         Offer("4", reply);
-        auto result = Check();
+        auto result = start.Check();
         CloseSettings();
         EXPECT_EQ(result.outcome, Outcome::Refused);
         EXPECT_EQ(result.remoteVersion, 4);
-        EXPECT_EQ(Settings(), "Version = 3\r\n");
-        EXPECT_FALSE(Exists(dir.host("update.txt")));
-        EXPECT_TRUE(FilesIn(dir.host("appdata")).empty());
-        EXPECT_EQ(FilesIn(dir.host("program")), std::vector<std::string>{"Zelvanto.exe"});
+        EXPECT_EQ(start.Settings(), "Version = 3\r\n");
+        EXPECT_FALSE(Exists(start.dir.host("update.txt")));
+        EXPECT_TRUE(FilesIn(start.dir.host("appdata")).empty());
+        EXPECT_EQ(FilesIn(start.dir.host("program")), std::vector<std::string>{"Zelvanto.exe"});
     }
 }
 
