@@ -42,6 +42,8 @@ def main():
         new_pid, argv = running[0]
         check(argv[1:] == ["/update", program_form(install.program)],
               "the new copy runs with %r" % argv[1:])
+        check(os.readlink("/proc/%d/cwd" % new_pid) == install.folder,
+              "the new copy runs in another folder")
         check(wait_for(lambda: not os.path.exists(install.program), 15),
               "the old Zelvanto.exe is still there")
 
