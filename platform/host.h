@@ -41,6 +41,9 @@ bool LaunchProgram(const std::string& file, const std::string& parameters);
 // running program's kind whose headers and segments lie inside the file).
 bool IsProgramForThisMachine(const std::string& file);
 
+// Fills `buffer` with bytes from the host's random source.
+void RandomBytes(void* buffer, std::size_t size);
+
 // The local clock's seconds count (seconds since midnight would wrap; this never does).
 std::int64_t ClockSeconds();
 
@@ -59,5 +62,10 @@ std::int64_t FileSize(const std::string& path);
 // The first line of a text file: its bytes up to, not including, the first CR, LF or zero
 // byte; the empty text when the file is missing, cannot be read or is empty.
 std::string ReadFirstLine(const std::string& path);
+
+// Moves file `from` to `to` in one step, replacing an existing `to`: a reader sees either
+// the old file or the new one, never a mix. Refuses, like the Windows rename with
+// replacement, when `to` is a folder or read-only (even for root); `from` is then kept.
+bool ReplaceFile(const std::string& from, const std::string& to);
 
 } // namespace host
