@@ -4,6 +4,7 @@
 #include "app/update.h"
 #include "built_in_for_tests.h"
 #include "local_http_server.h"
+#include "platform/net.h"
 #include "support/test_support.h"
 
 #include <filesystem>
@@ -57,10 +58,12 @@ class UpdateCheck : public ::testing::Test {
   protected:
     void SetUp() override {
         SetUpdateServerHostForTests(server.host());
+        ASSERT_TRUE(net::Startup()); // as start-up does before the check
         ASSERT_EQ(getcwd(previous, sizeof previous), previous);
     }
     void TearDown() override {
         CloseSettings();
+        net::Cleanup();
         ASSERT_EQ(chdir(previous), 0);
     }
     void Offer(const std::string& versionText, LocalHttpServer::Reply program = {200, SomeProgram()}) {
