@@ -10,4 +10,6 @@
 
 const int ProgramVersion = ZELVANTO_PROGRAM_VERSION;
 
-std::string UpdateServerHost() { return ZELVANTO_UPDATE_HOST; }
+std::string UpdateServerHost() {
+    return ZELVANTO_UPDATE_HOST;
+}

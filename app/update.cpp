@@ -24,9 +24,15 @@ const char* const kSettingsName = "settings.prefs";
 const char* const kVersionTextName = "update.txt";
 const char* const kVersionKey = "Version";
 
-std::string ServerUrl(const char* path) { return "http://" + UpdateServerHost() + path; }
-std::string VersionTextUrl() { return ServerUrl("/update/version.txt"); }
-std::string ProgramUrl() { return ServerUrl("/programs/Zelvanto.exe"); }
+std::string ServerUrl(const char* path) {
+    return "http://" + UpdateServerHost() + path;
+}
+std::string VersionTextUrl() {
+    return ServerUrl("/update/version.txt");
+}
+std::string ProgramUrl() {
+    return ServerUrl("/programs/Zelvanto.exe");
+}
 
 // Steps of the installation up to recording the new version. Returns false, having
 // installed and recorded nothing, when the download is not a complete program.
@@ -97,7 +103,8 @@ void HandOver(const std::string& installed, const std::string& programFile) {
 
 std::int64_t TextToInt64(const std::string& text) {
     size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
     unsigned base = 10;
@@ -113,10 +120,14 @@ std::int64_t TextToInt64(const std::string& text) {
     for (; i < text.size(); ++i) {
         char c = text[i];
         unsigned digit;
-        if (c >= '0' && c <= '9') digit = unsigned(c - '0');
-        else if (c >= 'a' && c <= 'f') digit = unsigned(c - 'a' + 10);
-        else if (c >= 'A' && c <= 'F') digit = unsigned(c - 'A' + 10);
-        else break;
+        if (c >= '0' && c <= '9')
+            digit = unsigned(c - '0');
+        else if (c >= 'a' && c <= 'f')
+            digit = unsigned(c - 'a' + 10);
+        else if (c >= 'A' && c <= 'F')
+            digit = unsigned(c - 'A' + 10);
+        else
+            break;
         if (digit >= base) break;
         value = value * base + digit;
     }
@@ -127,5 +138,6 @@ std::int64_t TextToInt64(const std::string& text) {
 void RunUpdateCheck() {
     std::string programFile = host::ProgramFile();
     update::CheckResult result = update::CheckForUpdate(AppDataFolder(), programFile);
-    if (result.outcome == update::Outcome::Installed) update::HandOver(result.installed, programFile);
+    if (result.outcome == update::Outcome::Installed)
+        update::HandOver(result.installed, programFile);
 }

@@ -19,7 +19,7 @@ namespace {
 // Adds an execute bit wherever a read bit is set: a downloaded file carries none, and
 // the one who may read the program may run it.
 void MakeExecutable(const std::string& hostPath) {
-    struct stat st{};
+    struct stat st {};
     if (stat(hostPath.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
     mode_t mode = st.st_mode & 07777;
     chmod(hostPath.c_str(), mode | ((mode & 0444) >> 2));
@@ -47,7 +47,8 @@ std::string FindOnPath(const std::string& name) {
 // program was executed.
 bool Spawn(const std::string& file, const std::vector<std::string>& args, const char* folder) {
     std::vector<char*> argv;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const auto& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     long maxFiles = sysconf(_SC_OPEN_MAX);
     if (maxFiles < 0 || maxFiles > 65536) maxFiles = 65536;
@@ -75,9 +76,10 @@ bool Spawn(const std::string& file, const std::vector<std::string>& args, const 
         sigset_t none;
         sigemptyset(&none);
         sigprocmask(SIG_SETMASK, &none, nullptr);
-        struct sigaction standard{};
+        struct sigaction standard {};
         standard.sa_handler = SIG_DFL;
-        for (int sig = 1; sig < NSIG; ++sig) sigaction(sig, &standard, nullptr);
+        for (int sig = 1; sig < NSIG; ++sig)
+            sigaction(sig, &standard, nullptr);
         int error = 0;
         if (folder && chdir(folder) != 0) error = errno;
         if (!error) {
@@ -128,14 +130,15 @@ bool LaunchProgram(const std::string& file, const std::string& parameters) {
     // with their separators as written, so that the receiving copy reads them back as sent.
     std::string program = text::ToHostPath(tokens[0]);
     std::vector<std::string> args{program};
-    for (size_t i = 1; i < tokens.size(); ++i) args.push_back(text::Cp1252ToUtf8(tokens[i]));
+    for (size_t i = 1; i < tokens.size(); ++i)
+        args.push_back(text::Cp1252ToUtf8(tokens[i]));
 
     MakeExecutable(program);
     if (Spawn(program, args, nullptr)) return true;
 
     // The desktop's opener stands in for the shell's open action. It takes the file alone,
     // so the parameters cannot go with it. A missing file is not handed to it.
-    struct stat st{};
+    struct stat st {};
     if (stat(program.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     std::string opener = FindOnPath("xdg-open");
     if (opener.empty()) return false;

@@ -50,7 +50,7 @@ bool OwnHeader(Ehdr& own) {
 }
 
 bool CheckOpen(int fd) {
-    struct stat st{};
+    struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
     std::uint64_t size = std::uint64_t(st.st_size);
     Ehdr own{}, elf{};
@@ -76,8 +76,8 @@ bool CheckOpen(int fd) {
     }
     if (!loadable) return false;
     // The section table, when there is one, usually sits at the very end of the file.
-    if (elf.e_shnum != 0 && (elf.e_shentsize != sizeof(Shdr) ||
-                             !Inside(elf.e_shoff, elf.e_shnum, sizeof(Shdr), size)))
+    if (elf.e_shnum != 0 &&
+        (elf.e_shentsize != sizeof(Shdr) || !Inside(elf.e_shoff, elf.e_shnum, sizeof(Shdr), size)))
         return false;
     return true;
 }

@@ -1,8 +1,8 @@
 // The app tests' own built-in values: the version of the program as shipped, and an
 // update server host the tests point at their local server.
+#include "built_in_for_tests.h"
 #include "app/built_in.h"
 #include "app/program.h"
-#include "built_in_for_tests.h"
 
 namespace {
 std::string& Host() {
@@ -12,5 +12,9 @@ std::string& Host() {
 } // namespace
 
 const int ProgramVersion = 3;
-std::string UpdateServerHost() { return Host(); }
-void SetUpdateServerHostForTests(const std::string& host) { Host() = host; }
+std::string UpdateServerHost() {
+    return Host();
+}
+void SetUpdateServerHostForTests(const std::string& host) {
+    Host() = host;
+}

@@ -29,7 +29,9 @@ LocalHttpServer::~LocalHttpServer() {
     close(listener_);
 }
 
-std::string LocalHttpServer::host() const { return "127.0.0.1:" + std::to_string(port_); }
+std::string LocalHttpServer::host() const {
+    return "127.0.0.1:" + std::to_string(port_);
+}
 
 void LocalHttpServer::Serve(const std::string& path, Reply reply) {
     std::lock_guard lock(mutex_);
@@ -71,8 +73,8 @@ void LocalHttpServer::Answer(int connection) {
         requests_.push_back(path);
         if (auto it = replies_.find(path); it != replies_.end()) reply = it->second;
     }
-    std::int64_t length = reply.announcedLength < 0 ? std::int64_t(reply.body.size())
-                                                   : reply.announcedLength;
+    std::int64_t length =
+        reply.announcedLength < 0 ? std::int64_t(reply.body.size()) : reply.announcedLength;
     std::string response = "HTTP/1.1 " + std::to_string(reply.status) + " X\r\n" +
                            "Content-Length: " + std::to_string(length) + "\r\n" +
                            "Connection: close\r\n\r\n" + reply.body;

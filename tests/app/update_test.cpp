@@ -24,7 +24,9 @@ const char* const kVersionPath = "/update/version.txt";
 const char* const kProgramPath = "/programs/Zelvanto.exe";
 
 // A real program of this machine, small enough to serve many times.
-std::string SomeProgram() { return ReadFile("/usr/bin/true"); }
+std::string SomeProgram() {
+    return ReadFile("/usr/bin/true");
+}
 
 std::vector<std::string> FilesIn(const std::string& hostFolder) {
     std::vector<std::string> names;
@@ -66,7 +68,8 @@ class UpdateCheck : public ::testing::Test {
         net::Cleanup();
         ASSERT_EQ(chdir(previous), 0);
     }
-    void Offer(const std::string& versionText, LocalHttpServer::Reply program = {200, SomeProgram()}) {
+    void Offer(const std::string& versionText,
+               LocalHttpServer::Reply program = {200, SomeProgram()}) {
         server.Serve(kVersionPath, {200, versionText});
         server.Serve(kProgramPath, std::move(program));
     }
@@ -144,11 +147,18 @@ TEST_F(UpdateCheck, VersionDecisionInstalledNamesAndStoredNumber) {
 
 TEST(TextToInt64, StopsAtTheFirstCharacterThatIsNoDigitOfItsBase) {
     const std::pair<const char*, std::int64_t> cases[] = {
-        {"%102", 2},   {"$", 0},     {"-$10", -16}, {"+-4", 0},   {" \t 12ab", 12},
-        {"$7fffffffffffffff", INT64_MAX},           {"9223372036854775808", INT64_MIN},
-        {"-9223372036854775808", INT64_MIN},        {"18446744073709551616", 0},
+        {"%102", 2},
+        {"$", 0},
+        {"-$10", -16},
+        {"+-4", 0},
+        {" \t 12ab", 12},
+        {"$7fffffffffffffff", INT64_MAX},
+        {"9223372036854775808", INT64_MIN},
+        {"-9223372036854775808", INT64_MIN},
+        {"18446744073709551616", 0},
     };
-    for (auto [text, value] : cases) EXPECT_EQ(TextToInt64(text), value) << text;
+    for (auto [text, value] : cases)
+        EXPECT_EQ(TextToInt64(text), value) << text;
 }
 
 TEST_F(UpdateCheck, FirstStartRecordsOwnVersionAndFetchesOnlyTheVersionText) {

@@ -80,10 +80,11 @@ TEST_F(Launch, StartsDetachedWithSplitParametersInTheCurrentFolderInheritingNoFi
     close(50);
     close(leaked);
 
-    EXPECT_EQ(ReadFile(dir.host("out/args")), "/update\n\\opt\\x y\\Zelvanto.exe\nM\xC3\xA4rz\n\nend\n");
+    EXPECT_EQ(ReadFile(dir.host("out/args")),
+              "/update\n\\opt\\x y\\Zelvanto.exe\nM\xC3\xA4rz\n\nend\n");
     EXPECT_EQ(ReadFile(dir.host("out/folder")), dir.host("work") + "\n");
     EXPECT_EQ(ReadFile(dir.host("out/fd50")), "closed\n");
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(stat(script.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0755u);
     // Nothing is left for this process to reap.
@@ -93,7 +94,8 @@ TEST_F(Launch, StartsDetachedWithSplitParametersInTheCurrentFolderInheritingNoFi
 
 TEST_F(Launch, FileThatCannotBeRunGoesToTheDesktopOpenerInItsOwnFolder) {
     std::string opener = dir.host("bin/xdg-open");
-    WriteFile(opener, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$OUT/opened\"\npwd >> \"$OUT/opened\"\n");
+    WriteFile(opener,
+              "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$OUT/opened\"\npwd >> \"$OUT/opened\"\n");
     ASSERT_EQ(chmod(opener.c_str(), 0755), 0);
     std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
     setenv("PATH", (dir.host("bin") + ":" + oldPath).c_str(), 1);
@@ -149,8 +151,14 @@ TEST(ProgramCheck, OnlyCompleteProgramsOfThisMachinePass) {
 TEST(FirstLine, EndsAtCrLfOrZeroByte) {
     TempDir dir;
     const std::pair<std::string, std::string> cases[] = {
-        {"4\r\n5\r\n", "4"}, {"4\n5", "4"},  {"  7\r", "  7"}, {std::string("ab\0cd", 5), "ab"},
-        {"", ""},           {"\r\n4", ""},  {"4", "4"},       {std::string(3000, 'x') + "\n", std::string(3000, 'x')},
+        {"4\r\n5\r\n", "4"},
+        {"4\n5", "4"},
+        {"  7\r", "  7"},
+        {std::string("ab\0cd", 5), "ab"},
+        {"", ""},
+        {"\r\n4", ""},
+        {"4", "4"},
+        {std::string(3000, 'x') + "\n", std::string(3000, 'x')},
     };
     for (const auto& [bytes, line] : cases) {
         WriteFile(dir.host("update.txt"), bytes);
