@@ -38,6 +38,8 @@ namespace {
 
 // --- Display, resolution, default font -------------------------------------------------
 
+int Dispatch(int event, Fl_Window* window);
+
 bool DisplayReady() {
     static const bool ready = [] {
         if (!fl_display) {
@@ -47,6 +49,7 @@ bool DisplayReady() {
         }
         Fl::background(240, 240, 240); // the button-face colour of the program's windows
         Fl::visible_focus(1);
+        Fl::event_dispatch(Dispatch);
         return true;
     }();
     return ready;
@@ -106,6 +109,7 @@ struct State {
     Fl_Group* parent = nullptr;       // where the next control goes
     int offsetX = 0, offsetY = 0;     // of that parent within the window
     std::vector<std::string> selection; // the rest of a multiple file selection
+    std::vector<int> order;             // control ids in creation order (focus order)
 };
 
 State& S() {
@@ -267,6 +271,12 @@ class PictureView : public Fl_Box {
         return Fl_Box::handle(event);
     }
 
+  protected:
+    // Drawn at the corner itself: FLTK's label drawing would inset it by 3 pixels.
+    void draw() override {
+        if (image()) image()->draw(x(), y());
+    }
+
   private:
     Identity who_;
 };
@@ -302,6 +312,7 @@ W* Place(int id, Kind kind, int x, int y, int w, int h, Args&&... args) {
     StyleText(widget);
     s.parent->add(widget);
     s.controls[id] = ControlRec{kind, s.currentWindow, widget, false, {}};
+    s.order.push_back(id);
     widget->redraw();
     return widget;
 }
@@ -338,6 +349,54 @@ void ApplyStyle(ProgramWindow* window, unsigned style) {
     XChangeProperty(fl_display, fl_xid(window), atom, atom, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(&hints), 5);
     XFlush(fl_display);
+}
+
+bool TakesFocus(const ControlRec& c) {
+    switch (c.kind) {
+    case Kind::PushButton:
+    case Kind::ImageButton:
+    case Kind::TextField:
+    case Kind::CheckBox:
+    case Kind::TabControl:
+        return c.widget->visible_r() && c.widget->active_r();
+    default:
+        return false;
+    }
+}
+
+// Tab and Shift+Tab move through the window's controls in creation order, across tab
+// pages, skipping what is hidden or disabled. FLTK's own navigation would keep the focus
+// inside the innermost group (one tab page).
+bool MoveFocus(Fl_Window* window, int step) {
+    auto& s = S();
+    int number = -1;
+    for (const auto& [n, w] : s.windows)
+        if (w == window) number = n;
+    if (number < 0) return false;
+    std::vector<Fl_Widget*> ring;
+    for (int id : s.order) {
+        auto it = s.controls.find(id);
+        if (it != s.controls.end() && it->second.window == number && TakesFocus(it->second))
+            ring.push_back(it->second.widget);
+    }
+    if (ring.empty()) return false;
+    int at = -1;
+    for (size_t i = 0; i < ring.size() && at < 0; ++i)
+        if (ring[i] == Fl::focus()) at = int(i);
+    for (size_t i = 0; i < ring.size() && at < 0; ++i)
+        if (Fl::focus() && ring[i]->contains(Fl::focus())) at = int(i); // inside a control
+    int n = int(ring.size());
+    int next = at < 0 ? (step > 0 ? 0 : n - 1) : ((at + step) % n + n) % n;
+    ring[size_t(next)]->take_focus();
+    return true;
+}
+
+int Dispatch(int event, Fl_Window* window) {
+    if (event == FL_KEYBOARD && Fl::event_key() == FL_Tab &&
+        !(Fl::event_state() & (FL_CTRL | FL_ALT | FL_META)) &&
+        MoveFocus(window, (Fl::event_state() & FL_SHIFT) ? -1 : 1))
+        return 1;
+    return Fl::handle_(event, window);
 }
 
 } // namespace
@@ -408,6 +467,7 @@ void CloseWindow(int window) {
     if (it == s.windows.end()) return;
     ProgramWindow* w = it->second;
     s.windows.erase(it);
+    std::erase_if(s.order, [&](int id) { return s.controls.at(id).window == window; });
     std::erase_if(s.controls, [&](const auto& entry) { return entry.second.window == window; });
     if (s.currentWindow == window) {
         s.currentWindow = -1;

@@ -8,7 +8,7 @@ usage: test_update_install.py <program> <artifacts> <copy v3> <copy v4> <port>""
 import os
 import sys
 
-from update_support import (Installation, UpdateServer, alive, check, close_program, fail,
+from update_support import (Installation, UpdateServer, alive, check, close_window, fail,
                             program_form, screenshot, wait_for, window_of)
 
 
@@ -16,7 +16,6 @@ def main():
     _, _, artifacts, old_copy, new_copy, port = sys.argv
     install = Installation(old_copy)
     server = UpdateServer(install.folder, int(port))
-    new_pid = None
     try:
         with open(new_copy, "rb") as f:
             new_bytes = f.read()
@@ -47,7 +46,8 @@ def main():
         check(wait_for(lambda: not os.path.exists(install.program), 15),
               "the old Zelvanto.exe is still there")
 
-        check(window_of(new_pid, 60), "the new copy shows no window")
+        window = window_of(new_pid, 60)
+        check(window, "the new copy shows no window")
         screenshot(artifacts, "update_installed.png")
         # Finding no newer version than its own, the new copy stays.
         check(not wait_for(lambda: not alive(new_pid), 1.0), "the new copy ended by itself")
@@ -55,12 +55,9 @@ def main():
               ["GET /update/version.txt HTTP/1.1", "GET /programs/Zelvanto.exe HTTP/1.1",
                "GET /update/version.txt HTTP/1.1"],
               "requests: %s" % server.requests())
-        close_program(new_pid)
-        new_pid = None
+        close_window(window, new_pid)
         print("ok")
     finally:
-        if new_pid:
-            close_program(new_pid)
         server.stop()
         install.remove()
 

@@ -6,19 +6,19 @@ usage: test_update_refused.py <program> <artifacts> <copy v3> <copy v4> <port>""
 import os
 import sys
 
-from update_support import (Installation, UpdateServer, check, close_program, fail,
-                            screenshot, window_of)
+from update_support import (Installation, UpdateServer, check, close_window, fail, screenshot,
+                            window_of)
 
 
 def run(case, served, artifacts, old_copy, port):
     install = Installation(old_copy)
     server = UpdateServer(install.folder, port)
-    old = None
     try:
         server.offer(b"4\r\n", served)
         server.start()
         old = install.start()
-        if not window_of(old.pid, 60):
+        window = window_of(old.pid, 60)
+        if not window:
             fail("%s: the running copy shows no window (exit code %s)" % (case, old.poll()))
         screenshot(artifacts, "update_refused_%s.png" % case.replace(" ", "_"))
         names = sorted(os.listdir(install.folder))
@@ -31,11 +31,9 @@ def run(case, served, artifacts, old_copy, port):
         check(server.requests() == ["GET /update/version.txt HTTP/1.1",
                                     "GET /programs/Zelvanto.exe HTTP/1.1"],
               "%s: requests %s" % (case, server.requests()))
-        close_program(old.pid, old)
-        old = None
+        code = close_window(window, old.pid, old)
+        check(code == 0, "%s: exit code %s" % (case, code))
     finally:
-        if old is not None:
-            close_program(old.pid, old)
         server.stop()
         install.remove()
 

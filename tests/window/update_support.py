@@ -208,18 +208,19 @@ def alive(pid):
         return False
 
 
-def close_program(pid, popen=None):
-    """Ends a copy of the program and waits for it."""
-    if alive(pid):
-        os.kill(pid, signal.SIGTERM)
+def close_window(wid, pid, popen=None):
+    """Asks the program's window to close, as a window manager's close box does, and
+    waits for the program to end. Returns its exit code when it is our child."""
+    from test_main_window import request_close
+
+    request_close(int(wid))
     if popen is not None:
         try:
-            popen.wait(10)
+            return popen.wait(15)
         except subprocess.TimeoutExpired:
-            popen.kill()
-            popen.wait()
-    elif not wait_for(lambda: not alive(pid), 10):
-        os.kill(pid, signal.SIGKILL)
+            fail("the program did not end when its window was closed")
+    check(wait_for(lambda: not alive(pid), 15), "the program did not end when its window was closed")
+    return None
 
 
 def screenshot(artifacts, name):
