@@ -33,8 +33,10 @@ std::string ProgramFile();
 
 // Starts `file` with the parameter text as a separate process in the current folder and
 // does not wait. The parameter text is split with SplitCommandLine into argv; the file is
-// made executable first. When it cannot be started, the desktop's opener is asked to open
-// it. Returns true when a process was started.
+// made executable first. The process inherits no open files but the standard streams and
+// is never left as this process's zombie. When it cannot be started, the desktop's opener
+// is asked to open it (without the parameters, which the opener cannot take), in the
+// file's own folder. Returns true when a process was started.
 bool LaunchProgram(const std::string& file, const std::string& parameters);
 
 // True when `file` is a complete program this machine can run (an ELF executable of the
