@@ -7,7 +7,7 @@ import os
 import sys
 
 from update_support import (Installation, UpdateServer, check, close_window, fail, screenshot,
-                            window_of)
+                            visible_windows, window_of)
 
 
 def run(case, served, artifacts, old_copy, port):
@@ -19,7 +19,9 @@ def run(case, served, artifacts, old_copy, port):
         old = install.start()
         window = window_of(old.pid, 60)
         if not window:
-            fail("%s: the running copy shows no window (exit code %s)" % (case, old.poll()))
+            fail("%s: the running copy shows no window (exit code %s); folder %s; requests %s;"
+                 " windows %s" % (case, old.poll(), sorted(os.listdir(install.folder)),
+                                  server.requests(), visible_windows()))
         screenshot(artifacts, "update_refused_%s.png" % case.replace(" ", "_"))
         names = sorted(os.listdir(install.folder))
         check(names == ["Zelvanto.exe", "appdata", "home", "nginx", "settings.prefs"],

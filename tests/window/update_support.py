@@ -184,15 +184,23 @@ def program_form(host_path):
     return host_path.replace("/", "\\")
 
 
+def visible_windows():
+    """(id, owner pid) of every visible window titled "Zelvanto"."""
+    found = []
+    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Zelvanto$"],
+                         capture_output=True, text=True).stdout.split()
+    for wid in out:
+        owner = subprocess.run(["xdotool", "getwindowpid", wid],
+                               capture_output=True, text=True).stdout.strip()
+        found.append((wid, owner))
+    return found
+
+
 def window_of(pid, seconds):
     """The id of a visible window titled "Zelvanto" that belongs to `pid`, or None."""
 
     def find():
-        out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Zelvanto$"],
-                             capture_output=True, text=True).stdout.split()
-        for wid in out:
-            owner = subprocess.run(["xdotool", "getwindowpid", wid],
-                                   capture_output=True, text=True).stdout.strip()
+        for wid, owner in visible_windows():
             if owner == str(pid):
                 return wid
         return None
