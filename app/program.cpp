@@ -19,7 +19,9 @@ std::string& AppData() {
 }
 } // namespace
 
-const std::string& AppDataFolder() { return AppData(); }
+const std::string& AppDataFolder() {
+    return AppData();
+}
 
 void RemoveReplacedCopy() {
     if (host::ProgramParameter(0) != "/update") return;

@@ -20,7 +20,9 @@ Layer& L() {
 
 } // namespace
 
-void Post(const Event& event) { L().posted.push_back(event); }
+void Post(const Event& event) {
+    L().posted.push_back(event);
+}
 
 void TextReplaced(int window, int control) {
     L().pending = Event{ControlEvent, window, control, SubtypeChange};
@@ -46,12 +48,20 @@ int Deliver(const Event& event) {
     return event.kind;
 }
 
-void Reset() { L() = Layer{}; }
+void Reset() {
+    L() = Layer{};
+}
 
 } // namespace tk::events
 
 namespace tk {
-int EventWindow() { return events::L().current.window; }
-int EventControl() { return events::L().current.control; }
-int EventSubtype() { return events::L().current.subtype; }
+int EventWindow() {
+    return events::L().current.window;
+}
+int EventControl() {
+    return events::L().current.control;
+}
+int EventSubtype() {
+    return events::L().current.subtype;
+}
 } // namespace tk

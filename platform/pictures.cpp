@@ -29,8 +29,8 @@ void PngQuiet(png_structp, png_const_charp) {}
 // applied (a 16-bit picture would otherwise be read as linear light and come out pale).
 // Only plain C objects live in this frame, so libpng's longjmp on an error skips nothing
 // that needs destroying; `pixels` belongs to the caller.
-bool DecodePngInto(const unsigned char* data, std::size_t size, bool alpha, int& width,
-                   int& height, std::vector<unsigned char>& pixels) {
+bool DecodePngInto(const unsigned char* data, std::size_t size, bool alpha, int& width, int& height,
+                   std::vector<unsigned char>& pixels) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngQuiet, PngQuiet);
     if (!png) return false;
     png_infop info = png_create_info_struct(png);
@@ -49,8 +49,10 @@ bool DecodePngInto(const unsigned char* data, std::size_t size, bool alpha, int&
     png_set_packing(png);
     png_set_expand(png); // palette and small grey depths to 8 bits, tRNS to alpha
     png_set_gray_to_rgb(png);
-    if (alpha) png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
-    else png_set_strip_alpha(png);
+    if (alpha)
+        png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+    else
+        png_set_strip_alpha(png);
     const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
     const png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
@@ -61,7 +63,8 @@ bool DecodePngInto(const unsigned char* data, std::size_t size, bool alpha, int&
     }
     pixels.resize(stride * h);
     for (int pass = 0; pass < passes; ++pass)
-        for (png_uint_32 y = 0; y < h; ++y) png_read_row(png, pixels.data() + y * stride, nullptr);
+        for (png_uint_32 y = 0; y < h; ++y)
+            png_read_row(png, pixels.data() + y * stride, nullptr);
     png_read_end(png, nullptr);
     png_destroy_read_struct(&png, &info, nullptr);
     width = int(w);

@@ -63,7 +63,9 @@ double ScreenDpi() {
     return (v >= 50 && v <= 400) ? v : 96.0;
 }
 
-int PointsToPixels(int points) { return int(std::lround(points * ScreenDpi() / 72.0)); }
+int PointsToPixels(int points) {
+    return int(std::lround(points * ScreenDpi() / 72.0));
+}
 
 // The default GUI font: a sans-serif face at 8 points.
 constexpr Fl_Font kGuiFace = FL_HELVETICA;
@@ -73,10 +75,16 @@ int GuiSize() {
 }
 
 // Height of a row of tab headers in the default GUI font.
-int TabHeaderHeight() { return GuiSize() + 8; }
+int TabHeaderHeight() {
+    return GuiSize() + 8;
+}
 
-std::string ToUtf8(const std::string& cp1252) { return text::Cp1252ToUtf8(cp1252); }
-std::string FromUtf8(const char* utf8) { return text::Utf8ToCp1252Lossy(utf8 ? utf8 : ""); }
+std::string ToUtf8(const std::string& cp1252) {
+    return text::Cp1252ToUtf8(cp1252);
+}
+std::string FromUtf8(const char* utf8) {
+    return text::Utf8ToCp1252Lossy(utf8 ? utf8 : "");
+}
 
 // --- Records -------------------------------------------------------------------------
 
@@ -106,8 +114,8 @@ struct State {
     int fontSlots = 0;
     std::unique_ptr<Fl_RGB_Image> icon;
     int currentWindow = -1;
-    Fl_Group* parent = nullptr;       // where the next control goes
-    int offsetX = 0, offsetY = 0;     // of that parent within the window
+    Fl_Group* parent = nullptr;         // where the next control goes
+    int offsetX = 0, offsetY = 0;       // of that parent within the window
     std::vector<std::string> selection; // the rest of a multiple file selection
     std::vector<int> order;             // control ids in creation order (focus order)
 };
@@ -137,8 +145,8 @@ class ProgramWindow : public Fl_Double_Window {
     // windows do not know.
     static void OnClose(Fl_Widget*, void* self) {
         if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
-        events::Post(events::Event{CloseEvent, static_cast<ProgramWindow*>(self)->number_, 0,
-                                   SubtypeNone});
+        events::Post(
+            events::Event{CloseEvent, static_cast<ProgramWindow*>(self)->number_, 0, SubtypeNone});
     }
     int number_;
 };
@@ -213,7 +221,10 @@ class PictureButton : public Fl_Button {
 class GroupFrame : public Fl_Box {
   public:
     GroupFrame(int x, int y, int w, int h) : Fl_Box(x, y, w, h) { box(FL_NO_BOX); }
-    void caption(const std::string& utf8) { caption_ = utf8; redraw(); }
+    void caption(const std::string& utf8) {
+        caption_ = utf8;
+        redraw();
+    }
     const std::string& caption() const { return caption_; }
 
   protected:
@@ -238,7 +249,10 @@ class GroupFrame : public Fl_Box {
 class TextLine : public Fl_Box {
   public:
     TextLine(int x, int y, int w, int h) : Fl_Box(x, y, w, h) { box(FL_NO_BOX); }
-    void line(const std::string& utf8) { line_ = utf8; redraw(); }
+    void line(const std::string& utf8) {
+        line_ = utf8;
+        redraw();
+    }
     const std::string& line() const { return line_; }
 
   protected:
@@ -336,8 +350,7 @@ void ApplyStyle(ProgramWindow* window, unsigned style) {
     } hints{};
     constexpr unsigned long kFunctions = 1, kDecorations = 2;
     constexpr unsigned long kFuncMove = 4, kFuncMinimize = 8, kFuncClose = 32;
-    constexpr unsigned long kDecorBorder = 2, kDecorTitle = 8, kDecorMenu = 16,
-                            kDecorMinimize = 32;
+    constexpr unsigned long kDecorBorder = 2, kDecorTitle = 8, kDecorMenu = 16, kDecorMinimize = 32;
     hints.flags = kFunctions | kDecorations;
     hints.functions = kFuncMove;
     hints.decorations = kDecorBorder;
@@ -357,8 +370,9 @@ bool TakesFocus(const ControlRec& c) {
     case Kind::ImageButton:
     case Kind::TextField:
     case Kind::CheckBox:
-    case Kind::TabControl:
         return c.widget->visible_r() && c.widget->active_r();
+    // An FLTK tab control hands the focus on to its page at once; in the ring it would
+    // catch Shift+Tab and send the focus forward again.
     default:
         return false;
     }
@@ -418,7 +432,9 @@ FontId LoadFont(const std::string& typeface, int points, bool bold) {
     return id;
 }
 
-void FreeFont(FontId font) { S().fonts.erase(font); }
+void FreeFont(FontId font) {
+    S().fonts.erase(font);
+}
 
 ImageId CreateImage(int width, int height, const unsigned char* rgb) {
     if (width <= 0 || height <= 0 || !rgb) return 0;
@@ -431,7 +447,9 @@ ImageId CreateImage(int width, int height, const unsigned char* rgb) {
     return id;
 }
 
-void FreeImage(ImageId image) { S().images.erase(image); }
+void FreeImage(ImageId image) {
+    S().images.erase(image);
+}
 
 void SetProgramIcon(int width, int height, const unsigned char* rgba) {
     if (width <= 0 || height <= 0 || !rgba) return;
@@ -477,7 +495,9 @@ void CloseWindow(int window) {
     delete w;
 }
 
-bool IsWindowOpen(int window) { return S().windows.count(window) != 0; }
+bool IsWindowOpen(int window) {
+    return S().windows.count(window) != 0;
+}
 
 // --- Controls -------------------------------------------------------------------------
 bool CreateButton(int id, int x, int y, int w, int h, const std::string& text) {
@@ -499,9 +519,11 @@ bool CreateImageButton(int id, int x, int y, int w, int h, ImageId image) {
 bool CreateTextField(int id, int x, int y, int w, int h, const std::string& text, bool masked) {
     if (!CanCreate(id)) return false;
     Identity who{S().currentWindow, id};
-    Fl_Input* field = masked
-        ? static_cast<Fl_Input*>(Place<Field<Fl_Secret_Input>>(id, Kind::TextField, x, y, w, h, who))
-        : static_cast<Fl_Input*>(Place<Field<Fl_Input>>(id, Kind::TextField, x, y, w, h, who));
+    Fl_Input* field =
+        masked
+            ? static_cast<Fl_Input*>(
+                  Place<Field<Fl_Secret_Input>>(id, Kind::TextField, x, y, w, h, who))
+            : static_cast<Fl_Input*>(Place<Field<Fl_Input>>(id, Kind::TextField, x, y, w, h, who));
     field->textfont(kGuiFace);
     field->textsize(GuiSize());
     field->value((masked ? ToUtf8(text) : text::ToHostPath(text)).c_str());
@@ -544,8 +566,8 @@ bool CreateProgressBar(int id, int x, int y, int w, int h, int minimum, int maxi
 
 bool CreateImageControl(int id, int x, int y, int w, int h, ImageId image) {
     if (!CanCreate(id)) return false;
-    auto* view = Place<PictureView>(id, Kind::ImageControl, x, y, w, h,
-                                    Identity{S().currentWindow, id});
+    auto* view =
+        Place<PictureView>(id, Kind::ImageControl, x, y, w, h, Identity{S().currentWindow, id});
     if (Fl_RGB_Image* picture = ImageOf(image)) {
         view->image(picture);
         view->size(picture->w(), picture->h()); // the control takes the picture's size
@@ -570,14 +592,16 @@ bool AddTab(int tabControl, const std::string& text) {
     // the tab control and H + 6 pixels lower, where H is the header row's height.
     const int header = TabHeaderHeight();
     Fl_Group::current(nullptr);
-    auto* page = new Fl_Group(tabs->x() + 2, tabs->y() + header + 4, tabs->w() - 4,
-                              tabs->h() - header - 6);
+    auto* page =
+        new Fl_Group(tabs->x() + 2, tabs->y() + header + 4, tabs->w() - 4, tabs->h() - header - 6);
     page->end();
     page->copy_label(ToUtf8(text).c_str());
     StyleText(page);
     tabs->add(page);
-    if (rec->pages.empty()) tabs->value(page); // the first tab stays selected
-    else page->hide();
+    if (rec->pages.empty())
+        tabs->value(page); // the first tab stays selected
+    else
+        page->hide();
     rec->pages.push_back(page);
     auto& s = S();
     s.parent = page;
@@ -742,8 +766,7 @@ std::vector<std::string> RunChooser(Fl_Native_File_Chooser& chooser) {
     size_t room = 0;
     for (int i = 0; i < chooser.count(); ++i) {
         std::string path;
-        if (!text::ToProgramPath(chooser.filename(i) ? chooser.filename(i) : "", path))
-            return {};
+        if (!text::ToProgramPath(chooser.filename(i) ? chooser.filename(i) : "", path)) return {};
         room += path.size() + 1;
         if (room > 512000) return {};
         paths.push_back(path);
@@ -802,6 +825,8 @@ void ErrorMessage(const std::string& caption, const std::string& text) {
     fl_alert("%s", ToUtf8(text).c_str());
 }
 
-void Beep() { fl_beep(FL_BEEP_DEFAULT); }
+void Beep() {
+    fl_beep(FL_BEEP_DEFAULT);
+}
 
 } // namespace tk

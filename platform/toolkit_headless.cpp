@@ -94,7 +94,9 @@ FontId LoadFont(const std::string& typeface, int points, bool bold) {
     M().fonts[id] = headless::FontState{typeface, points, bold};
     return id;
 }
-void FreeFont(FontId font) { M().fonts.erase(font); }
+void FreeFont(FontId font) {
+    M().fonts.erase(font);
+}
 
 ImageId CreateImage(int width, int height, const unsigned char* rgb) {
     if (width <= 0 || height <= 0 || !rgb) return 0;
@@ -102,7 +104,9 @@ ImageId CreateImage(int width, int height, const unsigned char* rgb) {
     M().images[id] = headless::ImageState{width, height};
     return id;
 }
-void FreeImage(ImageId image) { M().images.erase(image); }
+void FreeImage(ImageId image) {
+    M().images.erase(image);
+}
 
 void SetProgramIcon(int width, int height, const unsigned char* rgba) {
     M().icon = width > 0 && height > 0 && rgba;
@@ -186,7 +190,9 @@ bool AddTab(int tabControl, const std::string& text) {
     M().currentPage = int(c->tabs.size()) - 1;
     return true;
 }
-void EndTabs() { M().currentTabControl = M().currentPage = -1; }
+void EndTabs() {
+    M().currentTabControl = M().currentPage = -1;
+}
 
 void SetFont(int id, FontId font) {
     if (auto* c = Find(id)) c->font = font;
@@ -293,7 +299,9 @@ void ErrorMessage(const std::string& caption, const std::string& text) {
     M().messages.push_back({caption, text});
 }
 
-void Beep() { ++M().beeps; }
+void Beep() {
+    ++M().beeps;
+}
 
 // --- Test side ------------------------------------------------------------------------
 namespace headless {
@@ -303,8 +311,12 @@ void Reset() {
     events::Reset();
 }
 
-const ControlState* Control(int id) { return Find(id); }
-std::vector<int> ControlOrder() { return M().order; }
+const ControlState* Control(int id) {
+    return Find(id);
+}
+std::vector<int> ControlOrder() {
+    return M().order;
+}
 const WindowState* Window(int id) {
     auto it = M().windows.find(id);
     return it == M().windows.end() ? nullptr : &it->second;
@@ -317,7 +329,9 @@ const ImageState* Image(ImageId image) {
     auto it = M().images.find(image);
     return it == M().images.end() ? nullptr : &it->second;
 }
-bool HasProgramIcon() { return M().icon; }
+bool HasProgramIcon() {
+    return M().icon;
+}
 
 bool IsShown(int id) {
     auto* c = Find(id);
@@ -367,15 +381,25 @@ void Raw(int kind, int window, int control, int subtype, When when) {
     Queue(when, [=] { return events::Event{kind, window, control, subtype}; });
 }
 
-bool ScriptExhausted() { return M().exhausted; }
+bool ScriptExhausted() {
+    return M().exhausted;
+}
 std::size_t PendingActions(When when) {
     return when == When::Busy ? M().busy.size() : M().waiting.size();
 }
 
-void AnswerChooser(std::vector<std::string> paths) { M().answers.push_back(std::move(paths)); }
-const std::vector<ChooserRequest>& ChooserRequests() { return M().requests; }
-const std::vector<MessageBoxShown>& MessageBoxes() { return M().messages; }
-int Beeps() { return M().beeps; }
+void AnswerChooser(std::vector<std::string> paths) {
+    M().answers.push_back(std::move(paths));
+}
+const std::vector<ChooserRequest>& ChooserRequests() {
+    return M().requests;
+}
+const std::vector<MessageBoxShown>& MessageBoxes() {
+    return M().messages;
+}
+int Beeps() {
+    return M().beeps;
+}
 
 } // namespace headless
 } // namespace tk

@@ -30,16 +30,16 @@ struct ControlState {
     int tabControl = -1; // the tab control whose page holds it, -1 when on the window
     int page = -1;       // index of that page
     int x = 0, y = 0, width = 0, height = 0; // relative to the window's client area or page
-    std::string text;    // caption, label or field text
+    std::string text;                        // caption, label or field text
     bool masked = false;
-    FontId font = 0;     // 0: the default GUI font
+    FontId font = 0; // 0: the default GUI font
     bool hasBackground = false;
-    std::uint32_t background = 0; // 0xRRGGBB when hasBackground
+    std::uint32_t background = 0;               // 0xRRGGBB when hasBackground
     int minimum = 0, maximum = 0, position = 0; // progress bars
-    int state = 0;       // check box: 1 ticked
+    int state = 0;                              // check box: 1 ticked
     ImageId image = 0;
     std::vector<std::string> tabs; // tab control: tab texts
-    int selected = -1;   // tab control: selected tab, whose page is shown
+    int selected = -1;             // tab control: selected tab, whose page is shown
 };
 
 struct WindowState {

@@ -24,7 +24,9 @@ int WaitLoopEvent() {
 
 namespace {
 
-void RequestQuit() { Loop().quitRequested = 1; }
+void RequestQuit() {
+    Loop().quitRequested = 1;
+}
 
 struct Route {
     int control;

@@ -8,7 +8,9 @@
 
 namespace ui {
 
-tk::FontId CreateBoldFont() { return tk::LoadFont("Arial", 12, true); }
+tk::FontId CreateBoldFont() {
+    return tk::LoadFont("Arial", 12, true);
+}
 
 void LoadProgramIcon() {
     auto icon = resources::Icon();

@@ -10,14 +10,20 @@ void PackSourceFieldReported() {}
 
 void PackChooseFiles() {}
 
-void PackArchiveFieldReported() { Ui().packArchivePath = tk::GetText(ArchiveField); }
+void PackArchiveFieldReported() {
+    Ui().packArchivePath = tk::GetText(ArchiveField);
+}
 
 void PackChooseArchive() {}
 
-void PackFormatReported() { Ui().formatChosen = tk::GetState(ZipCheckBox); }
+void PackFormatReported() {
+    Ui().formatChosen = tk::GetState(ZipCheckBox);
+}
 
 void PackRun() {}
 
-int OnCompressProgress(const std::string&, float) { return 0; }
+int OnCompressProgress(const std::string&, float) {
+    return 0;
+}
 
 } // namespace ui

@@ -19,8 +19,7 @@ void MaskedField(int id, int x, int y, int w, int h) {
 } // namespace
 
 int BuildPasswordDialog() {
-    if (!tk::OpenWindow(PasswordDialog, 299, 194, 383, 226, texts::PasswordTitle,
-                        tk::StyleCaption))
+    if (!tk::OpenWindow(PasswordDialog, 299, 194, 383, 226, texts::PasswordTitle, tk::StyleCaption))
         return 0;
     MaskedField(ConfirmField, 30, 120, 290, 30);
     tk::CreateGroupBox(PasswordFrame, 10, 10, 320, 60, texts::PasswordFrame);
@@ -33,6 +32,8 @@ int BuildPasswordDialog() {
 
 void PasswordDialogForPacking() {}
 
-bool PasswordDialogForUnpacking() { return false; }
+bool PasswordDialogForUnpacking() {
+    return false;
+}
 
 } // namespace ui

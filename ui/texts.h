@@ -10,6 +10,9 @@
 
 namespace ui::texts {
 
+// The pieces of an escaped text stay on one line.
+// clang-format off
+
 // --- Main window ---------------------------------------------------------------------
 inline constexpr char MainTitle[] = "Zelvanto";
 inline constexpr char Quit[] = "Beenden";
@@ -71,5 +74,7 @@ inline constexpr char PasswordMismatch[] =
 // --- Message box captions ------------------------------------------------------------
 inline constexpr char Caption[] = "Zelvanto";
 inline constexpr char MismatchCaption[] = "Tessaro";
+
+// clang-format on
 
 } // namespace ui::texts

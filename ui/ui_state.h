@@ -9,8 +9,8 @@ namespace ui {
 
 struct UiState {
     // Fixed at start-up.
-    std::string defaultFolder;  // DefaultFolder: Homedrive "\" Homepath "\Desktop"
-    tk::FontId boldFont = 0;    // BoldFont; 0 when it could not be had
+    std::string defaultFolder;   // DefaultFolder: Homedrive "\" Homepath "\Desktop"
+    tk::FontId boldFont = 0;     // BoldFont; 0 when it could not be had
     tk::ImageId bannerImage = 0; // 0 when the picture could not be decoded
     tk::ImageId browseImage = 0;
 

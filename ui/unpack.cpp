@@ -6,7 +6,9 @@
 
 namespace ui {
 
-void UnpackArchiveFieldReported() { Ui().unpackArchivePath = tk::GetText(UnpackArchiveField); }
+void UnpackArchiveFieldReported() {
+    Ui().unpackArchivePath = tk::GetText(UnpackArchiveField);
+}
 
 void UnpackChooseArchive() {}
 
@@ -18,6 +20,8 @@ void UnpackChooseDestination() {}
 
 void UnpackRun() {}
 
-int OnExtractProgress(const std::string&, float) { return 0; }
+int OnExtractProgress(const std::string&, float) {
+    return 0;
+}
 
 } // namespace ui

@@ -34,7 +34,8 @@ class Startup : public ::testing::Test {
     }
     void TearDown() override {
         std::filesystem::current_path(previous_);
-        for (const char* name : {"HOMEDRIVE", "homepath", "APPDATA"}) unsetenv(name);
+        for (const char* name : {"HOMEDRIVE", "homepath", "APPDATA"})
+            unsetenv(name);
     }
 
     // Starts the program with a command line in the program's form, split by the
@@ -45,13 +46,14 @@ class Startup : public ::testing::Test {
         for (const auto& token : host::SplitCommandLine(parameters))
             args.push_back(text::ToHostPath(token));
         std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
+        for (auto& a : args)
+            argv.push_back(a.data());
         argv.push_back(nullptr);
         auto begin = std::chrono::steady_clock::now();
         int code = ProgramStart(int(args.size()), argv.data());
         if (elapsed)
-            *elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin)
-                           .count();
+            *elapsed =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
         return code;
     }
 
@@ -78,9 +80,9 @@ TEST_F(Startup, QuitButtonEndsWithExitCodeZero) {
 
 struct HandOver {
     const char* name;
-    const char* parameters; // %D stands for the temporary folder (program form)
-    std::vector<const char*> gone;  // files deleted
-    std::vector<const char*> kept;  // files that stay
+    const char* parameters;        // %D stands for the temporary folder (program form)
+    std::vector<const char*> gone; // files deleted
+    std::vector<const char*> kept; // files that stay
     bool waits;
 };
 
@@ -91,26 +93,37 @@ const HandOver kHandOvers[] = {
     {"LetterCaseCounts", "/Update \"%D\\old.exe\"", {}, {"old.exe"}, false},
     {"SlashIsNeeded", "update \"%D\\old.exe\"", {}, {"old.exe"}, false},
     {"OnlyAsFirstParameter", "x /update \"%D\\old.exe\"", {}, {"old.exe"}, false},
-    {"QuotedPathWithBlanksIsTakenWhole", "/update \"%D\\old copy.exe\"", {"old copy.exe"},
-     {"old", "old.exe"}, true},
-    {"UnquotedPathEndsAtItsFirstBlank", "/update %D\\old copy.exe", {"old"},
-     {"old copy.exe", "old.exe"}, true},
+    {"QuotedPathWithBlanksIsTakenWhole",
+     "/update \"%D\\old copy.exe\"",
+     {"old copy.exe"},
+     {"old", "old.exe"},
+     true},
+    {"UnquotedPathEndsAtItsFirstBlank",
+     "/update %D\\old copy.exe",
+     {"old"},
+     {"old copy.exe", "old.exe"},
+     true},
 };
 
-void PrintTo(const HandOver& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const HandOver& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class HandOverCase : public Startup, public ::testing::WithParamInterface<HandOver> {};
 
 TEST_P(HandOverCase, RemovesOnlyTheReplacedCopy) {
     const HandOver& c = GetParam();
-    for (const char* name : {"old.exe", "old copy.exe", "old"}) WriteFile(dir_.host(name), "MZ");
+    for (const char* name : {"old.exe", "old copy.exe", "old"})
+        WriteFile(dir_.host(name), "MZ");
     std::string parameters = c.parameters;
     if (auto at = parameters.find("%D"); at != std::string::npos)
         parameters.replace(at, 2, dir_.program());
     double elapsed = 0;
     EXPECT_EQ(Start(parameters, &elapsed), 0);
-    for (const char* name : c.gone) EXPECT_FALSE(Exists(dir_.host(name))) << name;
-    for (const char* name : c.kept) EXPECT_TRUE(Exists(dir_.host(name))) << name;
+    for (const char* name : c.gone)
+        EXPECT_FALSE(Exists(dir_.host(name))) << name;
+    for (const char* name : c.kept)
+        EXPECT_TRUE(Exists(dir_.host(name))) << name;
     if (c.waits) {
         EXPECT_GE(elapsed, 0.5);
     }

@@ -12,7 +12,8 @@ namespace {
 // All 256 bytes, NUL included, in one text: the conversion is total and lossless.
 TEST(TextConversion, AllBytesAtOnceSurviveTheRoundTrip) {
     std::string all;
-    for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
+    for (int b = 0; b < 256; ++b)
+        all.push_back(static_cast<char>(b));
     std::string back;
     ASSERT_TRUE(text::Utf8ToCp1252(text::Cp1252ToUtf8(all), back));
     EXPECT_EQ(back, all);
@@ -23,11 +24,21 @@ TEST(TextConversion, BytesMapToTheirCharacters) {
         unsigned char byte;
         const char* utf8;
     } cases[] = {
-        {0x41, "A"},          {0x80, "\u20ac"}, {0x8A, "\u0160"}, {0x9F, "\u0178"},
-        {0xA0, "\u00a0"},     {0xC4, "\u00c4"}, {0xDF, "\u00df"}, {0xE4, "\u00e4"},
-        {0xFC, "\u00fc"},     {0xFF, "\u00ff"},
+        {0x41, "A"},
+        {0x80, "\u20ac"},
+        {0x8A, "\u0160"},
+        {0x9F, "\u0178"},
+        {0xA0, "\u00a0"},
+        {0xC4, "\u00c4"},
+        {0xDF, "\u00df"},
+        {0xE4, "\u00e4"},
+        {0xFC, "\u00fc"},
+        {0xFF, "\u00ff"},
         // The five unassigned bytes become the C1 controls of the same number.
-        {0x81, "\xC2\x81"},   {0x8D, "\xC2\x8D"}, {0x8F, "\xC2\x8F"}, {0x90, "\xC2\x90"},
+        {0x81, "\xC2\x81"},
+        {0x8D, "\xC2\x8D"},
+        {0x8F, "\xC2\x8F"},
+        {0x90, "\xC2\x90"},
         {0x9D, "\xC2\x9D"},
     };
     for (const auto& c : cases) {
@@ -77,8 +88,8 @@ TEST(OemCodePage, UmlautsTakeTheirCp850Bytes) {
     struct Case {
         const char* ansi;
         const char* oem;
-    } cases[] = {{"\xE4", "\x84"}, {"\xF6\xFC\xDF", "\x94\x81\xE1"}, {"\xC4", "\x8E"},
-                 {"abc\\d", "abc\\d"}};
+    } cases[] = {
+        {"\xE4", "\x84"}, {"\xF6\xFC\xDF", "\x94\x81\xE1"}, {"\xC4", "\x8E"}, {"abc\\d", "abc\\d"}};
     for (const auto& c : cases) {
         char buffer[16];
         ASSERT_TRUE(win::CharToOemA(c.ansi, buffer));

@@ -53,8 +53,8 @@ TEST(Pictures, IconDecodesWithAlpha) {
     ASSERT_TRUE(pictures::DecodePng(Bytes(png), png.size(), p, true));
     EXPECT_EQ(p.width, 32);
     ASSERT_EQ(p.pixels.size(), 32u * 32 * 4);
-    EXPECT_EQ(p.pixels[3], 0);                         // a transparent corner
-    EXPECT_EQ(p.pixels[(20 * 32 + 15) * 4 + 3], 255);  // the arrow is opaque
+    EXPECT_EQ(p.pixels[3], 0);                        // a transparent corner
+    EXPECT_EQ(p.pixels[(20 * 32 + 15) * 4 + 3], 255); // the arrow is opaque
 }
 
 TEST(Pictures, DamagedDataGivesNoPicture) {
@@ -66,7 +66,13 @@ TEST(Pictures, DamagedDataGivesNoPicture) {
     } cases[] = {
         {"png cut in half", png.substr(0, png.size() / 2), true},
         {"png header only", png.substr(0, 8), true},
-        {"png with damaged chunk", [&] { std::string s = png; s[40] ^= 0x55; return s; }(), true},
+        {"png with damaged chunk",
+         [&] {
+             std::string s = png;
+             s[40] ^= 0x55;
+             return s;
+         }(),
+         true},
         {"jpeg cut short", jpeg.substr(0, 100), false},
         {"jpeg header only", jpeg.substr(0, 2), false},
         {"text", "not a picture at all", true},

@@ -96,7 +96,7 @@ TEST_F(EventLoop, EventsDuringAnOperationAreDroppedForGood) {
 TEST_F(EventLoop, ReplacedTextIsReportedOnceAndOnlyTheLast) {
     tk::SetText(ui::UnpackArchiveField, "");
     tk::SetText(ui::DestinationField, "C:\\Ziel\\"); // takes the place of the one before
-    tk::SetText(ui::CurrentFileLabel, "Datei: x");  // labels do not report
+    tk::SetText(ui::CurrentFileLabel, "Datei: x");   // labels do not report
     hl::Type(ui::ArchiveField, "C:\\a.zip");
 
     ASSERT_EQ(tk::WaitEvent(), tk::ControlEvent);
