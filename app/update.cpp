@@ -34,9 +34,18 @@ std::string ProgramUrl() {
     return ServerUrl("/programs/Zelvanto.exe");
 }
 
+// The version text becomes part of file names as it stands; a separator in it would
+// place the installed copy in another folder than the program's.
+bool NamesOneFile(const std::string& versionText) {
+    return versionText.find_first_of("\\/") == std::string::npos;
+}
+
 // Steps of the installation up to recording the new version. Returns false, having
-// installed and recorded nothing, when the download is not a complete program.
-bool InstallFiles(const UpdateFiles& files, std::int64_t remoteVersion) {
+// installed and recorded nothing, when the download is not a complete program or the
+// version text would lead the copy out of the program's folder.
+bool InstallFiles(const UpdateFiles& files, const std::string& versionText,
+                  std::int64_t remoteVersion) {
+    if (!NamesOneFile(versionText)) return false;
     if (!DownloadToFile(ProgramUrl(), files.download)) return false;
     if (!host::IsProgramForThisMachine(files.download)) {
         win::DeleteFileA(files.download.c_str());
@@ -80,7 +89,7 @@ CheckResult CheckForUpdate(const std::string& appData, const std::string& progra
     result.remoteVersion = TextToInt64(result.versionText);
     if (result.remoteVersion > std::int64_t{ProgramVersion}) {
         UpdateFiles files = FilesFor(appData, programFile, result.versionText);
-        if (InstallFiles(files, result.remoteVersion)) {
+        if (InstallFiles(files, result.versionText, result.remoteVersion)) {
             // "update.txt" stays; the next start overwrites it.
             result.outcome = Outcome::Installed;
             result.installed = files.installed;

@@ -229,6 +229,24 @@ TEST_F(UpdateCheck, BrokenDownloadsAreNotInstalled) {
     }
 }
 
+// A version text with a separator would name a file in another folder; nothing is
+// fetched or installed for it.
+TEST_F(UpdateCheck, VersionTextWithSeparatorInstallsNothing) {
+    for (const char* text : {"4\\..\\..\\x", "4/../x"}) {
+        SCOPED_TRACE(text);
+        StartFolder start;
+        WriteFile(start.dir.host("settings.prefs"), "Version = 3\r\n");
+        Offer(text);
+        auto result = start.Check();
+        CloseSettings();
+        EXPECT_EQ(result.outcome, Outcome::Refused);
+        EXPECT_EQ(NewRequests(), std::vector<std::string>{kVersionPath});
+        EXPECT_EQ(start.Settings(), "Version = 3\r\n");
+        EXPECT_TRUE(FilesIn(start.dir.host("appdata")).empty());
+        EXPECT_EQ(FilesIn(start.dir.host("program")), std::vector<std::string>{"Zelvanto.exe"});
+    }
+}
+
 TEST(UpdateFiles, EmptyAppDataGivesPathsFromTheRoot) {
     auto files = update::FilesFor("", "\\opt\\tools\\Zelvanto.exe", "4");
     EXPECT_EQ(files.download, "\\Zelvanto.exe");
