@@ -3,7 +3,7 @@
 #include <string>
 
 // Values fixed at start-up.
-constexpr int ProgramVersion = ZELVANTO_PROGRAM_VERSION;
+extern const int ProgramVersion; // built in, see app/built_in.h
 const std::string& AppDataFolder(); // "appdata"; empty when unset
 
 // Runs the whole program: set-up, the hand-over of a replaced copy, the update check, the

@@ -33,9 +33,15 @@ std::string ProgramFile();
 
 // Starts `file` with the parameter text as a separate process in the current folder and
 // does not wait. The parameter text is split with SplitCommandLine into argv; the file is
-// made executable first. When it cannot be started, the desktop's opener is asked to open
-// it. Returns true when a process was started.
+// made executable first. The process inherits no open files but the standard streams and
+// is never left as this process's zombie. When it cannot be started, the desktop's opener
+// is asked to open it (without the parameters, which the opener cannot take), in the
+// file's own folder. Returns true when a process was started.
 bool LaunchProgram(const std::string& file, const std::string& parameters);
+
+// True when `file` is a complete program this machine can run (an ELF executable of the
+// running program's kind whose headers and segments lie inside the file).
+bool IsProgramForThisMachine(const std::string& file);
 
 // Fills `buffer` with bytes from the host's random source.
 void RandomBytes(void* buffer, std::size_t size);
@@ -65,6 +71,10 @@ bool TruncateFile(const std::string& path, std::int64_t size);
 // the old file or the new one, never a mix. Refuses, like the Windows rename with
 // replacement, when `to` is a folder or read-only (even for root); `from` is then kept.
 bool ReplaceFile(const std::string& from, const std::string& to);
+
+// The first line of a text file: its bytes up to, not including, the first CR, LF or zero
+// byte; the empty text when the file is missing, cannot be read or is empty.
+std::string ReadFirstLine(const std::string& path);
 
 // Moves file `from` to `to` in one step, replacing an existing `to`: a reader sees either
 // the old file or the new one, never a mix. Refuses, like the Windows rename with
