@@ -186,6 +186,22 @@ TEST_F(PackWorkflow, PackingTwiceReplacesTheArchive) {
     EXPECT_EQ(hl::Beeps(), 2);
 }
 
+TEST_F(PackWorkflow, ClicksAndCloseRequestsDuringAPackAreLost) {
+    hl::AnswerChooser({Put("a.bin", std::string(500000, 'a'))});
+    hl::Click(ui::SourceBrowseButton);
+    ScriptFormatAndOutput(Program("out.zip"));
+    hl::Click(ui::PackButton);
+    // Made while the engine copies: taken by the progress callback's pump and dropped.
+    hl::Click(ui::PackButton, When::Busy);
+    hl::RequestClose(ui::MainWindow, When::Busy);
+    hl::Click(ui::ZipCheckBox); // after the pack: the program is still there
+    ui::RunMainLoop();
+    EXPECT_EQ(hl::PendingActions(When::Busy), 0u);
+    EXPECT_EQ(hl::Beeps(), 1);
+    EXPECT_EQ(ui::Ui().formatChosen, 0); // the last click reached its handler
+    EXPECT_EQ(NamesOf(Host("out.zip")), std::vector<std::string>{"a.bin"});
+}
+
 TEST_F(PackWorkflow, ThePasswordSetBeforeEncryptsEveryEntry) {
     hl::AnswerChooser({Put("a.txt", "eins"), Put("b.txt", "zwei")});
     hl::Click(ui::SourceBrowseButton);
