@@ -176,6 +176,12 @@ def main():
             time.sleep(0.5)
             shot(chooser, os.path.join(artifacts, "e2e-file-chooser.png"))
             cx, cy = geometry(chooser)
+            # The chooser is modal: "Beenden" in the main window does nothing meanwhile, and
+            # nothing later either (a queued click would end the program after the chooser).
+            click(MAIN[0] + 630 + 55, MAIN[1] + 392 + 20)
+            time.sleep(0.5)
+            if process.poll() is not None or gone(chooser)():
+                fail("the main window took a click while the chooser was open")
             # The chooser opens in the Desktop folder: "../", "Brief.txt", "Foto.jpg",
             # then the name the program cannot use: it is refused with a message, and the
             # chooser opens again.
