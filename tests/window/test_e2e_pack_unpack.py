@@ -8,7 +8,10 @@ password dialog and "Packen" is pressed. On the "Entpacken" tab the archive is c
 new folder is chosen in the folder chooser, "Entpacken" asks for the password, and the
 files that come out must have the bytes of the originals and their modification times (to
 the minute, as extraction sets them).
-Screenshots of both tabs, the chooser and the password dialog are kept.
+On the way, a name without a cp1252 form is refused with a message and the chooser opens
+again, the main window takes no click while a chooser is open, and no chooser changes the
+program's current folder. Screenshots of both tabs, the chooser, the refusal and the
+password dialog are kept.
 There is no window manager: every window sits where the program asked for it.
 """
 import os
