@@ -1,4 +1,5 @@
 // Whole-file operations by name: delete, rename, copy.
+#include "platform/host.h"
 #include "platform/text.h"
 #include "platform/win.h"
 
@@ -76,3 +77,16 @@ BOOL CopyFileA(const char* existingName, const char* newName, BOOL failIfExists)
 }
 
 } // namespace win
+
+namespace host {
+
+bool ReplaceFile(const std::string& from, const std::string& to) {
+    if (from.empty() || to.empty()) return false;
+    win::DWORD attributes = win::GetFileAttributesA(to.c_str());
+    if (attributes != win::INVALID_FILE_ATTRIBUTES &&
+        (attributes & (win::FILE_ATTRIBUTE_DIRECTORY | win::FILE_ATTRIBUTE_READONLY)))
+        return false;
+    return rename(text::ToHostPath(from).c_str(), text::ToHostPath(to).c_str()) == 0;
+}
+
+} // namespace host

@@ -21,7 +21,8 @@ std::string GetEnv(std::string_view name);
 // token runs to the next blank.
 std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 
-// The process's parameters (argv after the program's own path), in program form.
+// The process's parameters (argv after the program's own path) as cp1252 texts; the
+// separators are left as they are (see SetProgramArguments).
 // Set once by the entry point.
 void SetProgramArguments(int argc, char** argv);
 // Parameter `index` (from 0), or the empty text when there are fewer.
@@ -59,5 +60,10 @@ std::uint32_t ReadFileAt(const std::string& path, std::int64_t offset, void* buf
 // Cuts the file to `size` bytes; false when it cannot. A read-only file refuses, as it
 // refuses every other write.
 bool TruncateFile(const std::string& path, std::int64_t size);
+
+// Moves file `from` to `to` in one step, replacing an existing `to`: a reader sees either
+// the old file or the new one, never a mix. Refuses, like the Windows rename with
+// replacement, when `to` is a folder or read-only (even for root); `from` is then kept.
+bool ReplaceFile(const std::string& from, const std::string& to);
 
 } // namespace host
