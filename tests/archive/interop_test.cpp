@@ -210,3 +210,19 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return info.param.label; });
 
 } // namespace
+
+namespace {
+
+// zip -y stores a link as a link entry; extraction writes the link text as a plain file
+// and never creates a link, so a later entry cannot be sent through it.
+TEST_F(EngineTest, LinkStoredByZipBecomesAPlainFile) {
+    fs::create_directories(tmp.host("src"));
+    fs::create_symlink("/etc", tmp.host("src/etc-link"));
+    ASSERT_EQ(testing_support::Run("cd '" + tmp.host() + "' && zip -qry a.zip src"), 0);
+    EXPECT_EQ(ArchiveExtract(Program("a.zip"), "*.*", Program("out"), 1), 1);
+    EXPECT_FALSE(fs::is_symlink(tmp.host("out/src/etc-link")));
+    EXPECT_TRUE(fs::is_regular_file(tmp.host("out/src/etc-link")));
+    EXPECT_EQ(ReadFile(tmp.host("out/src/etc-link")), "/etc");
+}
+
+} // namespace
