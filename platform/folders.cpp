@@ -73,7 +73,9 @@ TargetKind InspectTarget(const std::string& path) {
 win::HANDLE CreateFileBeside(const std::string& target, std::string& tempPath) {
     size_t slash = target.find_last_of('\\');
     std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    for (int attempt = 0; attempt < 16; ++attempt) {
+    // A fresh random name is taken by something else only by chance; a folder that
+    // refuses new files refuses every name, so a few attempts settle it.
+    for (int attempt = 0; attempt < 8; ++attempt) {
         unsigned char random[6];
         RandomBytes(random, sizeof random);
         char name[40];
@@ -88,7 +90,6 @@ win::HANDLE CreateFileBeside(const std::string& target, std::string& tempPath) {
             tempPath = candidate;
             return h;
         }
-        if (errno != EEXIST) break;
     }
     tempPath.clear();
     return win::INVALID_HANDLE_VALUE;
