@@ -468,6 +468,13 @@ INSTANTIATE_TEST_SUITE_P(
                         return Entries({e});
                     },
                     0, &ArchiveExtractReport::damagedData},
+        HostileCase{"StoredBytesBeyondTheEndOfTheFile",
+                    [](auto&) {
+                        Entry e = Victim(std::string(5000, 'x'));
+                        e.compressedSizeExtra = 100000;
+                        return Entries({e});
+                    },
+                    0, &ArchiveExtractReport::damagedData},
         HostileCase{"WrongPasswordFailsTheCheckByte",
                     [](auto&) { return Encrypted(Victim(), false); }, 0,
                     &ArchiveExtractReport::wrongPassword},

@@ -32,6 +32,7 @@ struct Entry {
     bool dataDescriptor = false;  // flag bit 3: sizes and CRC after the data
     std::optional<std::uint32_t> crc{};            // stored CRC instead of the real one
     std::optional<std::uint32_t> uncompressedSize{}; // stored size instead of the real one
+    std::uint32_t compressedSizeExtra = 0;          // added to the stored compressed size
 };
 
 inline void Put16(std::string& s, std::uint32_t v) {
@@ -92,7 +93,7 @@ inline std::string Build(const std::vector<Entry>& entries, std::size_t cutCentr
             Put32(s, e.dosDateTime);
             bool zeroed = local && e.dataDescriptor;
             Put32(s, zeroed ? 0 : crc);
-            Put32(s, zeroed ? 0 : std::uint32_t(payload.size()));
+            Put32(s, zeroed ? 0 : std::uint32_t(payload.size()) + e.compressedSizeExtra);
             Put32(s, zeroed ? 0 : size);
             Put16(s, std::uint32_t(e.name.size()));
             Put16(s, 0); // extra length
