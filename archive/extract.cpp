@@ -16,11 +16,11 @@
 #include "archive/archive.h"
 #include "archive/entry_info.h"
 #include "archive/zip_crypto.h"
+#include "archive/zip_input.h"
 
 #include "platform/folders.h"
 #include "platform/host.h"
 #include "platform/random_access.h"
-#include "platform/text.h"
 #include "platform/win.h"
 
 #include <algorithm>
@@ -125,9 +125,9 @@ class EntryData {
             if (ReadRaw(header, sizeof header) != int(sizeof header)) return OpenResult::Damaged;
             // The check byte is the CRC's high byte, or the time's high byte when the
             // entry has a data descriptor (its CRC was not known when the header was made).
-            auto check = static_cast<std::uint8_t>(
-                (info.generalPurposeFlag & kFlagDataDescriptor) ? info.dosDateTime >> 8
-                                                                : info.crc >> 24);
+            auto check = static_cast<std::uint8_t>((info.generalPurposeFlag & kFlagDataDescriptor)
+                                                       ? info.dosDateTime >> 8
+                                                       : info.crc >> 24);
             cipher_.emplace(state.password);
             if (!cipher_->CheckHeader(header, check)) return OpenResult::WrongPassword;
         }
@@ -210,14 +210,39 @@ class EntryData {
     uLong crc_ = crc32(0L, Z_NULL, 0);
 };
 
+// Gives the open `file` a last-write time from local wall-clock values (seconds 0),
+// converted with the time-zone bias in force now. Values that form no date leave the
+// file with the time it has.
+void SetWriteTime(win::HANDLE file, int year, int month, int day, int hour, int minute) {
+    if (year < 1601 || year > 30827 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 ||
+        hour > 23 || minute < 0 || minute > 59)
+        return;
+    static const int offsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    int y = month < 3 ? year - 1 : year;
+    int weekday = (y + y / 4 - y / 100 + y / 400 + offsets[month - 1] + day) % 7;
+    win::SYSTEMTIME local{win::WORD(year),
+                          win::WORD(month),
+                          win::WORD(weekday),
+                          win::WORD(day),
+                          win::WORD(hour),
+                          win::WORD(minute),
+                          0,
+                          0};
+    win::FILETIME localTime{}, utc{};
+    if (win::SystemTimeToFileTime(&local, &localTime) &&
+        win::LocalFileTimeToFileTime(&localTime, &utc))
+        win::SetFileTime(file, nullptr, nullptr, &utc);
+}
+
 enum class WriteResult { Written, WrongPassword, Damaged, CannotCreate };
 
 // Writes the entry's data to a temporary file beside `target` and moves it over the
-// target once it is whole and its CRC-32 matches, with the entry's time set first and
-// its attributes after (so a file they make read-only still gets its time).
-WriteResult WriteEntry(EntryData& data, const ArchiveEntryInfo& info,
-                       const EntryDetails& details, const std::string& target,
-                       const std::string& reportName, ProgressCallback progress) {
+// target once it is whole and its CRC-32 matches, with the entry's time set first (on
+// the still open file) and its attributes after, so a file they make read-only still
+// gets its time.
+WriteResult WriteEntry(EntryData& data, const ArchiveEntryInfo& info, const EntryDetails& details,
+                       const std::string& target, const std::string& reportName,
+                       ProgressCallback progress) {
     host::TargetKind kind = host::InspectTarget(target);
     if (kind == host::TargetKind::ReadOnlyFile || kind == host::TargetKind::Other)
         return WriteResult::CannotCreate;
@@ -245,21 +270,22 @@ WriteResult WriteEntry(EntryData& data, const ArchiveEntryInfo& info,
         written += std::uint64_t(n);
         Report(progress, reportName, Percent(written, details.uncompressedSize));
     }
+    const bool whole = n == 0 && written == details.uncompressedSize && data.CrcMatches(info.crc);
+    if (writeOk && whole)
+        SetWriteTime(file, int(info.year), int(info.month + 1), int(info.day), int(info.hour),
+                     int(info.minute));
     if (!win::CloseHandle(file)) writeOk = false;
 
     WriteResult result;
     if (!writeOk) {
         result = WriteResult::CannotCreate;
-    } else if (n != 0 || written != details.uncompressedSize || !data.CrcMatches(info.crc)) {
+    } else if (!whole) {
         // An encrypted entry whose check byte passed but whose data does not fit was
         // most likely read with a wrong password (1 in 256 of them pass the check byte).
         result = data.encrypted() ? WriteResult::WrongPassword : WriteResult::Damaged;
     } else {
-        SetFileWriteTime(temp, int(info.year), int(info.month + 1), int(info.day),
-                         int(info.hour), int(info.minute));
         win::SetFileAttributesA(temp.c_str(), FileAttributes(info));
-        result = host::ReplaceFile(temp, target) ? WriteResult::Written
-                                                 : WriteResult::CannotCreate;
+        result = host::ReplaceFile(temp, target) ? WriteResult::Written : WriteResult::CannotCreate;
     }
     if (result != WriteResult::Written) win::DeleteFileA(temp.c_str());
     return result;
@@ -267,7 +293,9 @@ WriteResult WriteEntry(EntryData& data, const ArchiveEntryInfo& info,
 
 } // namespace
 
-const ArchiveExtractReport& ArchiveLastExtractReport() { return g_report; }
+const ArchiveExtractReport& ArchiveLastExtractReport() {
+    return g_report;
+}
 
 int ArchiveExtract(const std::string& archivePath, const std::string& patternIn,
                    const std::string& destFolder, int keepPaths) {
@@ -276,7 +304,7 @@ int ArchiveExtract(const std::string& archivePath, const std::string& patternIn,
     const std::string pattern = patternIn.empty() ? kDefaultPattern : patternIn;
     bool destPending = true;
 
-    unzFile archive = unzOpen(text::ToHostPath(archivePath).c_str());
+    unzFile archive = OpenArchiveForReading(archivePath);
     if (!archive) return 0;
     // The entries' data is read through a handle of its own (minizip reads the records).
     host::RandomFile file = host::OpenRandomFile(archivePath);
@@ -353,10 +381,18 @@ int ArchiveExtract(const std::string& archivePath, const std::string& patternIn,
                 } else {
                     switch (WriteEntry(data, info, details, dest + relative, name,
                                        state.compressProgress)) {
-                    case WriteResult::Written: ++extracted; break;
-                    case WriteResult::WrongPassword: ++g_report.wrongPassword; break;
-                    case WriteResult::Damaged: ++g_report.damagedData; break;
-                    case WriteResult::CannotCreate: ++g_report.cannotCreate; break;
+                    case WriteResult::Written:
+                        ++extracted;
+                        break;
+                    case WriteResult::WrongPassword:
+                        ++g_report.wrongPassword;
+                        break;
+                    case WriteResult::Damaged:
+                        ++g_report.damagedData;
+                        break;
+                    case WriteResult::CannotCreate:
+                        ++g_report.cannotCreate;
+                        break;
                     }
                 }
             }
@@ -370,24 +406,11 @@ int ArchiveExtract(const std::string& archivePath, const std::string& patternIn,
     return extracted;
 }
 
-void SetFileWriteTime(const std::string& path, int year, int month, int day, int hour,
-                      int minute) {
+void SetFileWriteTime(const std::string& path, int year, int month, int day, int hour, int minute) {
     win::HANDLE file = win::CreateFileA(path.c_str(), win::GENERIC_WRITE,
                                         win::FILE_SHARE_READ | win::FILE_SHARE_WRITE,
                                         win::OPEN_EXISTING, win::FILE_ATTRIBUTE_NORMAL);
     if (file == win::INVALID_HANDLE_VALUE) return;
-    // A value that forms no date leaves the file with the time it has.
-    if (year >= 1601 && year <= 30827 && month >= 1 && month <= 12 && day >= 1 && day <= 31 &&
-        hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59) {
-        static const int offsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
-        int y = month < 3 ? year - 1 : year;
-        int weekday = (y + y / 4 - y / 100 + y / 400 + offsets[month - 1] + day) % 7;
-        win::SYSTEMTIME local{win::WORD(year), win::WORD(month), win::WORD(weekday),
-                              win::WORD(day), win::WORD(hour), win::WORD(minute), 0, 0};
-        win::FILETIME localTime{}, utc{};
-        if (win::SystemTimeToFileTime(&local, &localTime) &&
-            win::LocalFileTimeToFileTime(&localTime, &utc))
-            win::SetFileTime(file, nullptr, nullptr, &utc);
-    }
+    SetWriteTime(file, year, month, day, hour, minute);
     win::CloseHandle(file);
 }

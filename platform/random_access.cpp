@@ -14,7 +14,7 @@ RandomFile OpenRandomFile(const std::string& path) {
     if (path.empty()) return 0;
     int fd = open(text::ToHostPath(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return 0;
-    struct stat st{};
+    struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         close(fd);
         return 0;
@@ -37,7 +37,7 @@ std::int64_t ReadAt(RandomFile file, std::uint64_t offset, void* buffer, std::ui
 }
 
 std::int64_t RandomFileSize(RandomFile file) {
-    struct stat st{};
+    struct stat st {};
     if (file <= 0 || fstat(int(file - 1), &st) != 0) return -1;
     return st.st_size;
 }

@@ -17,12 +17,14 @@ class RoundTrip : public EngineTest, public ::testing::WithParamInterface<const 
 TEST_P(RoundTrip, PackedFilesComeBackWithTheirBytesAndAttributes) {
     const std::string password = GetParam();
     std::string big;
-    for (int i = 0; big.size() < 250000; ++i) big += "Zeile " + std::to_string(i) + "\r\n";
+    for (int i = 0; big.size() < 250000; ++i)
+        big += "Zeile " + std::to_string(i) + "\r\n";
     WriteFile(tmp.host("gro\xC3\x9F.txt"), big);
     WriteFile(tmp.host("leer.txt"), "");
     WriteFile(tmp.host("nur-lesen.txt"), "schreibgesch\xC3\xBCtzt");
-    ASSERT_TRUE(win::SetFileAttributesA(Program("nur-lesen.txt").c_str(),
-                                        win::FILE_ATTRIBUTE_READONLY | win::FILE_ATTRIBUTE_ARCHIVE));
+    ASSERT_TRUE(
+        win::SetFileAttributesA(Program("nur-lesen.txt").c_str(),
+                                win::FILE_ATTRIBUTE_READONLY | win::FILE_ATTRIBUTE_ARCHIVE));
 
     ArchiveSetPassword(password);
     ASSERT_NE(ArchiveCreate(Program("packed.zip"), 0), 0);
