@@ -11,15 +11,19 @@
 //    before anything is written;
 //  - each entry is read as its own flag says: unencrypted entries without the password,
 //    encrypted ones through the engine's cipher (the system's minizip has none).
+// minizip reads the archive's records; the entries' stored bytes are read straight from
+// the file and inflated by zlib, which spares a copy of every byte through minizip.
 #include "archive/archive.h"
 #include "archive/entry_info.h"
 #include "archive/zip_crypto.h"
+#include "archive/zip_input.h"
 
 #include "platform/folders.h"
 #include "platform/host.h"
-#include "platform/text.h"
+#include "platform/random_access.h"
 #include "platform/win.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <optional>
@@ -92,11 +96,14 @@ std::uint32_t FileAttributes(const ArchiveEntryInfo& info) {
 
 enum class OpenResult { Ok, WrongPassword, Damaged };
 
-// The plain data of the entry under the cursor, in chunks. Unencrypted entries go
-// through minizip; encrypted ones are read raw, decrypted and, when deflated, inflated.
+// The plain data of the entry under the cursor, in chunks. minizip checks the entry's
+// local header and tells where its stored bytes begin; they are then read straight
+// from the archive file in large steps, decrypted by the engine's cipher when the
+// entry's own flag says it is encrypted, and inflated here when deflated. The CRC-32 is
+// summed over the output.
 class EntryData {
   public:
-    explicit EntryData(unzFile archive) : archive_(archive) {}
+    EntryData(unzFile archive, host::RandomFile file) : archive_(archive), file_(file) {}
     ~EntryData() {
         if (inflating_) inflateEnd(&stream_);
         if (open_) unzCloseCurrentFile(archive_);
@@ -104,29 +111,28 @@ class EntryData {
     EntryData(const EntryData&) = delete;
     EntryData& operator=(const EntryData&) = delete;
 
-    OpenResult Open(const ArchiveEntryInfo& info, const ArchiveState& state) {
+    OpenResult Open(const ArchiveEntryInfo& info, const EntryDetails& details,
+                    const ArchiveState& state) {
         encrypted_ = (info.generalPurposeFlag & kFlagEncrypted) != 0;
-        if (!encrypted_) {
-            if (unzOpenCurrentFile(archive_) != UNZ_OK) return OpenResult::Damaged;
-            open_ = true;
-            return OpenResult::Ok;
-        }
-        if (!state.passwordSet) return OpenResult::WrongPassword;
+        if (encrypted_ && !state.passwordSet) return OpenResult::WrongPassword;
         int method = 0, level = 0;
         if (unzOpenCurrentFile2(archive_, &method, &level, 1) != UNZ_OK) return OpenResult::Damaged;
         open_ = true;
-        unsigned char header[ZipCrypto::kHeaderSize];
-        if (unzReadCurrentFile(archive_, header, sizeof header) != int(sizeof header))
-            return OpenResult::Damaged;
-        // The check byte is the CRC's high byte, or the time's high byte when the entry
-        // has a data descriptor (its CRC was not known when the header was made).
-        auto check = static_cast<std::uint8_t>((info.generalPurposeFlag & kFlagDataDescriptor)
-                                                   ? info.dosDateTime >> 8
-                                                   : info.crc >> 24);
-        cipher_.emplace(state.password);
-        if (!cipher_->CheckHeader(header, check)) return OpenResult::WrongPassword;
-        if (info.compressionMethod == Z_DEFLATED) {
-            input_.reset(new (std::nothrow) unsigned char[kChunkSize]);
+        offset_ = unzGetCurrentFileZStreamPos64(archive_);
+        remaining_ = details.compressedSize;
+        if (encrypted_) {
+            unsigned char header[ZipCrypto::kHeaderSize];
+            if (ReadRaw(header, sizeof header) != int(sizeof header)) return OpenResult::Damaged;
+            // The check byte is the CRC's high byte, or the time's high byte when the
+            // entry has a data descriptor (its CRC was not known when the header was made).
+            auto check = static_cast<std::uint8_t>((info.generalPurposeFlag & kFlagDataDescriptor)
+                                                       ? info.dosDateTime >> 8
+                                                       : info.crc >> 24);
+            cipher_.emplace(state.password);
+            if (!cipher_->CheckHeader(header, check)) return OpenResult::WrongPassword;
+        }
+        if (method == Z_DEFLATED) {
+            input_.reset(new (std::nothrow) unsigned char[kInputSize]);
             if (!input_ || inflateInit2(&stream_, -MAX_WBITS) != Z_OK) return OpenResult::Damaged;
             inflating_ = true;
         }
@@ -136,38 +142,48 @@ class EntryData {
     // Fills up to `size` bytes of `out`: the count, 0 at the end of the data, or a
     // negative code when the data is damaged or cannot be read.
     int Read(unsigned char* out, std::uint32_t size) {
-        if (!encrypted_) return unzReadCurrentFile(archive_, out, size);
-        int n = ReadEncrypted(out, size);
+        int n = inflating_ ? Inflate(out, size) : ReadStored(out, size);
         if (n > 0) crc_ = crc32(crc_, out, uInt(n));
         return n;
     }
 
-    // After the data was read to its end: whether its CRC-32 is the entry's. minizip
-    // keeps the CRC of what it inflated itself and compares it when the entry closes
-    // (after a complete read); for the raw reads of encrypted entries the engine keeps it.
-    bool CrcMatches(std::uint32_t expected) {
-        if (encrypted_) return crc_ == expected;
-        open_ = false;
-        return unzCloseCurrentFile(archive_) == UNZ_OK;
-    }
+    // After the data was read to its end: whether its CRC-32 is the entry's.
+    bool CrcMatches(std::uint32_t expected) const { return crc_ == expected; }
 
     bool encrypted() const { return encrypted_; }
 
   private:
-    int ReadEncrypted(unsigned char* out, std::uint32_t size) {
-        if (!inflating_) {
-            int n = unzReadCurrentFile(archive_, out, size);
-            if (n > 0) cipher_->Decrypt(out, std::size_t(n));
-            return n;
-        }
+    // One read of stored bytes: large enough that reads are few, small enough that
+    // input, window and output stay in the processor's cache together.
+    static constexpr std::uint32_t kInputSize = 262144;
+
+    // The entry's stored bytes as they are in the archive; a file that ends before
+    // them is damage.
+    int ReadRaw(unsigned char* out, std::uint32_t size) {
+        auto want = std::uint32_t(std::min<std::uint64_t>(size, remaining_));
+        if (want == 0) return 0;
+        std::int64_t n = host::ReadAt(file_, offset_, out, want);
+        if (n != want) return UNZ_ERRNO;
+        offset_ += want;
+        remaining_ -= want;
+        return int(want);
+    }
+
+    // The entry's stored bytes, decrypted when it is encrypted.
+    int ReadStored(unsigned char* out, std::uint32_t size) {
+        int n = ReadRaw(out, size);
+        if (n > 0 && cipher_) cipher_->Decrypt(out, std::size_t(n));
+        return n;
+    }
+
+    int Inflate(unsigned char* out, std::uint32_t size) {
         stream_.next_out = out;
         stream_.avail_out = size;
         while (stream_.avail_out > 0 && !ended_) {
             if (stream_.avail_in == 0) {
-                int n = unzReadCurrentFile(archive_, input_.get(), kChunkSize);
+                int n = ReadStored(input_.get(), kInputSize);
                 if (n < 0) return n;
                 if (n == 0) return Z_DATA_ERROR; // the data ends before the deflate stream
-                cipher_->Decrypt(input_.get(), std::size_t(n));
                 stream_.next_in = input_.get();
                 stream_.avail_in = uInt(n);
             }
@@ -181,6 +197,9 @@ class EntryData {
     }
 
     unzFile archive_;
+    host::RandomFile file_;
+    std::uint64_t offset_ = 0;    // where the next stored byte is in the archive file
+    std::uint64_t remaining_ = 0; // stored bytes not yet read
     bool open_ = false;
     bool encrypted_ = false;
     bool inflating_ = false;
@@ -191,14 +210,39 @@ class EntryData {
     uLong crc_ = crc32(0L, Z_NULL, 0);
 };
 
+// Gives the open `file` a last-write time from local wall-clock values (seconds 0),
+// converted with the time-zone bias in force now. Values that form no date leave the
+// file with the time it has.
+void SetWriteTime(win::HANDLE file, int year, int month, int day, int hour, int minute) {
+    if (year < 1601 || year > 30827 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 ||
+        hour > 23 || minute < 0 || minute > 59)
+        return;
+    static const int offsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    int y = month < 3 ? year - 1 : year;
+    int weekday = (y + y / 4 - y / 100 + y / 400 + offsets[month - 1] + day) % 7;
+    win::SYSTEMTIME local{win::WORD(year),
+                          win::WORD(month),
+                          win::WORD(weekday),
+                          win::WORD(day),
+                          win::WORD(hour),
+                          win::WORD(minute),
+                          0,
+                          0};
+    win::FILETIME localTime{}, utc{};
+    if (win::SystemTimeToFileTime(&local, &localTime) &&
+        win::LocalFileTimeToFileTime(&localTime, &utc))
+        win::SetFileTime(file, nullptr, nullptr, &utc);
+}
+
 enum class WriteResult { Written, WrongPassword, Damaged, CannotCreate };
 
 // Writes the entry's data to a temporary file beside `target` and moves it over the
-// target once it is whole and its CRC-32 matches, with the entry's time set first and
-// its attributes after (so a file they make read-only still gets its time).
-WriteResult WriteEntry(EntryData& data, const ArchiveEntryInfo& info,
-                       const EntryDetails& details, const std::string& target,
-                       const std::string& reportName, ProgressCallback progress) {
+// target once it is whole and its CRC-32 matches, with the entry's time set first (on
+// the still open file) and its attributes after, so a file they make read-only still
+// gets its time.
+WriteResult WriteEntry(EntryData& data, const ArchiveEntryInfo& info, const EntryDetails& details,
+                       const std::string& target, const std::string& reportName,
+                       ProgressCallback progress) {
     host::TargetKind kind = host::InspectTarget(target);
     if (kind == host::TargetKind::ReadOnlyFile || kind == host::TargetKind::Other)
         return WriteResult::CannotCreate;
@@ -226,21 +270,22 @@ WriteResult WriteEntry(EntryData& data, const ArchiveEntryInfo& info,
         written += std::uint64_t(n);
         Report(progress, reportName, Percent(written, details.uncompressedSize));
     }
+    const bool whole = n == 0 && written == details.uncompressedSize && data.CrcMatches(info.crc);
+    if (writeOk && whole)
+        SetWriteTime(file, int(info.year), int(info.month + 1), int(info.day), int(info.hour),
+                     int(info.minute));
     if (!win::CloseHandle(file)) writeOk = false;
 
     WriteResult result;
     if (!writeOk) {
         result = WriteResult::CannotCreate;
-    } else if (n != 0 || written != details.uncompressedSize || !data.CrcMatches(info.crc)) {
+    } else if (!whole) {
         // An encrypted entry whose check byte passed but whose data does not fit was
         // most likely read with a wrong password (1 in 256 of them pass the check byte).
         result = data.encrypted() ? WriteResult::WrongPassword : WriteResult::Damaged;
     } else {
-        SetFileWriteTime(temp, int(info.year), int(info.month + 1), int(info.day),
-                         int(info.hour), int(info.minute));
         win::SetFileAttributesA(temp.c_str(), FileAttributes(info));
-        result = host::ReplaceFile(temp, target) ? WriteResult::Written
-                                                 : WriteResult::CannotCreate;
+        result = host::ReplaceFile(temp, target) ? WriteResult::Written : WriteResult::CannotCreate;
     }
     if (result != WriteResult::Written) win::DeleteFileA(temp.c_str());
     return result;
@@ -248,7 +293,9 @@ WriteResult WriteEntry(EntryData& data, const ArchiveEntryInfo& info,
 
 } // namespace
 
-const ArchiveExtractReport& ArchiveLastExtractReport() { return g_report; }
+const ArchiveExtractReport& ArchiveLastExtractReport() {
+    return g_report;
+}
 
 int ArchiveExtract(const std::string& archivePath, const std::string& patternIn,
                    const std::string& destFolder, int keepPaths) {
@@ -257,8 +304,10 @@ int ArchiveExtract(const std::string& archivePath, const std::string& patternIn,
     const std::string pattern = patternIn.empty() ? kDefaultPattern : patternIn;
     bool destPending = true;
 
-    unzFile archive = unzOpen(text::ToHostPath(archivePath).c_str());
+    unzFile archive = OpenArchiveForReading(archivePath);
     if (!archive) return 0;
+    // The entries' data is read through a handle of its own (minizip reads the records).
+    host::RandomFile file = host::OpenRandomFile(archivePath);
     g_report.opened = 1;
     unz_global_info global{};
     unzGetGlobalInfo(archive, &global);
@@ -300,8 +349,8 @@ int ArchiveExtract(const std::string& archivePath, const std::string& patternIn,
                 break;
             }
 
-            EntryData data(archive);
-            OpenResult opened = data.Open(info, state);
+            EntryData data(archive, file);
+            OpenResult opened = data.Open(info, details, state);
             if (opened == OpenResult::WrongPassword) {
                 ++g_report.wrongPassword;
                 break;
@@ -332,10 +381,18 @@ int ArchiveExtract(const std::string& archivePath, const std::string& patternIn,
                 } else {
                     switch (WriteEntry(data, info, details, dest + relative, name,
                                        state.compressProgress)) {
-                    case WriteResult::Written: ++extracted; break;
-                    case WriteResult::WrongPassword: ++g_report.wrongPassword; break;
-                    case WriteResult::Damaged: ++g_report.damagedData; break;
-                    case WriteResult::CannotCreate: ++g_report.cannotCreate; break;
+                    case WriteResult::Written:
+                        ++extracted;
+                        break;
+                    case WriteResult::WrongPassword:
+                        ++g_report.wrongPassword;
+                        break;
+                    case WriteResult::Damaged:
+                        ++g_report.damagedData;
+                        break;
+                    case WriteResult::CannotCreate:
+                        ++g_report.cannotCreate;
+                        break;
                     }
                 }
             }
@@ -344,28 +401,16 @@ int ArchiveExtract(const std::string& archivePath, const std::string& patternIn,
         Report(state.extractProgress, name, Percent(visited, entryTotal));
     }
     Report(state.extractProgress, std::string(), 100.0L);
+    host::CloseRandomFile(file);
     unzClose(archive);
     return extracted;
 }
 
-void SetFileWriteTime(const std::string& path, int year, int month, int day, int hour,
-                      int minute) {
+void SetFileWriteTime(const std::string& path, int year, int month, int day, int hour, int minute) {
     win::HANDLE file = win::CreateFileA(path.c_str(), win::GENERIC_WRITE,
                                         win::FILE_SHARE_READ | win::FILE_SHARE_WRITE,
                                         win::OPEN_EXISTING, win::FILE_ATTRIBUTE_NORMAL);
     if (file == win::INVALID_HANDLE_VALUE) return;
-    // A value that forms no date leaves the file with the time it has.
-    if (year >= 1601 && year <= 30827 && month >= 1 && month <= 12 && day >= 1 && day <= 31 &&
-        hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59) {
-        static const int offsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
-        int y = month < 3 ? year - 1 : year;
-        int weekday = (y + y / 4 - y / 100 + y / 400 + offsets[month - 1] + day) % 7;
-        win::SYSTEMTIME local{win::WORD(year), win::WORD(month), win::WORD(weekday),
-                              win::WORD(day), win::WORD(hour), win::WORD(minute), 0, 0};
-        win::FILETIME localTime{}, utc{};
-        if (win::SystemTimeToFileTime(&local, &localTime) &&
-            win::LocalFileTimeToFileTime(&localTime, &utc))
-            win::SetFileTime(file, nullptr, nullptr, &utc);
-    }
+    SetWriteTime(file, year, month, day, hour, minute);
     win::CloseHandle(file);
 }

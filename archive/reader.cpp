@@ -2,6 +2,7 @@
 // names from archive form to local form that extraction shares.
 #include "archive/archive.h"
 #include "archive/entry_info.h"
+#include "archive/zip_input.h"
 
 #include "platform/text.h"
 #include "platform/win.h"
@@ -46,8 +47,8 @@ int ReadEntryInfo(void* unz, char (&nameBuffer)[kNameBufferSize], ArchiveEntryIn
                   EntryDetails& details) {
     unz_file_info fi{};
     std::memset(nameBuffer, 0, kNameBufferSize);
-    int result = unzGetCurrentFileInfo(static_cast<unzFile>(unz), &fi, nameBuffer,
-                                       kNameBufferSize, nullptr, 0, nullptr, 0);
+    int result = unzGetCurrentFileInfo(static_cast<unzFile>(unz), &fi, nameBuffer, kNameBufferSize,
+                                       nullptr, 0, nullptr, 0);
     if (result != UNZ_OK) {
         info = ArchiveEntryInfo{};
         details = EntryDetails{};
@@ -90,7 +91,7 @@ std::intptr_t ArchiveOpenRead(const std::string& path) {
         unzClose(static_cast<unzFile>(s.reader));
         s.reader = nullptr;
     }
-    s.reader = unzOpen(text::ToHostPath(path).c_str());
+    s.reader = OpenArchiveForReading(path);
     return reinterpret_cast<std::intptr_t>(s.reader);
 }
 

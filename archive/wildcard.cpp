@@ -51,12 +51,14 @@ int WildcardMatch(const std::string& name, const std::string& pattern) {
             else
                 failed = true;
             break;
-        case '*': break;
+        case '*':
+            break;
         default:
             if (starPending) {
                 starPending = false;
                 ++i;
-                while (i <= n && N[i - 1] != c) ++i;
+                while (i <= n && N[i - 1] != c)
+                    ++i;
             }
             if (i <= n && N[i - 1] == c)
                 ++i;

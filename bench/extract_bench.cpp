@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
     if (argc > 3) ArchiveSetPassword(argv[3]);
     auto start = std::chrono::steady_clock::now();
     int files = ArchiveExtract(archive, "*.*", dest, 1);
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const ArchiveExtractReport& r = ArchiveLastExtractReport();
     std::printf("engine: %d files in %.3f s (skipped: unsafe %d, password %d, damaged %d, "
                 "unsupported %d, cannot create %d)\n",

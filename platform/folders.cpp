@@ -14,7 +14,7 @@ namespace {
 bool MakeOneFolder(const std::string& hostPath) {
     if (mkdir(hostPath.c_str(), 0777) == 0) return true;
     if (errno != EEXIST) return false;
-    struct stat st{};
+    struct stat st {};
     return stat(hostPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -48,7 +48,7 @@ FolderResult MakeFoldersBelow(const std::string& base, const std::string& relati
     for (size_t i = 0; i < hostRel.size(); ++i) {
         if (hostRel[i] != '/' || i == 0 || hostRel[i - 1] == '/') continue;
         std::string path = hostBase + hostRel.substr(0, i);
-        struct stat st{};
+        struct stat st {};
         if (lstat(path.c_str(), &st) != 0) {
             if (mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) return FolderResult::Failed;
             if (lstat(path.c_str(), &st) != 0) return FolderResult::Failed;
@@ -60,7 +60,7 @@ FolderResult MakeFoldersBelow(const std::string& base, const std::string& relati
 }
 
 TargetKind InspectTarget(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (lstat(text::ToHostPath(path).c_str(), &st) != 0)
         return errno == ENOENT ? TargetKind::Missing : TargetKind::Other;
     if (S_ISLNK(st.st_mode)) return TargetKind::Replaceable;
@@ -73,7 +73,9 @@ TargetKind InspectTarget(const std::string& path) {
 win::HANDLE CreateFileBeside(const std::string& target, std::string& tempPath) {
     size_t slash = target.find_last_of('\\');
     std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    for (int attempt = 0; attempt < 16; ++attempt) {
+    // A fresh random name is taken by something else only by chance; a folder that
+    // refuses new files refuses every name, so a few attempts settle it.
+    for (int attempt = 0; attempt < 8; ++attempt) {
         unsigned char random[6];
         RandomBytes(random, sizeof random);
         char name[40];
@@ -81,14 +83,13 @@ win::HANDLE CreateFileBeside(const std::string& target, std::string& tempPath) {
                       random[1], random[2], random[3], random[4], random[5]);
         std::string candidate = folder + name;
         // CREATE_NEW is O_CREAT|O_EXCL: it fails on any existing name, a link included.
-        win::HANDLE h = win::CreateFileA(candidate.c_str(), win::GENERIC_READ | win::GENERIC_WRITE,
-                                         win::FILE_SHARE_READ, win::CREATE_NEW,
-                                         win::FILE_ATTRIBUTE_NORMAL);
+        win::HANDLE h =
+            win::CreateFileA(candidate.c_str(), win::GENERIC_READ | win::GENERIC_WRITE,
+                             win::FILE_SHARE_READ, win::CREATE_NEW, win::FILE_ATTRIBUTE_NORMAL);
         if (h != win::INVALID_HANDLE_VALUE) {
             tempPath = candidate;
             return h;
         }
-        if (errno != EEXIST) break;
     }
     tempPath.clear();
     return win::INVALID_HANDLE_VALUE;

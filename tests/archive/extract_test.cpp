@@ -40,7 +40,7 @@ std::set<std::string> Listing(const std::string& root, const std::string& skip =
 }
 
 time_t ModificationTime(const std::string& hostPath) {
-    struct stat st{};
+    struct stat st {};
     EXPECT_EQ(stat(hostPath.c_str(), &st), 0) << hostPath;
     return st.st_mtime;
 }
@@ -70,7 +70,9 @@ struct PlacementCase {
     std::vector<std::string> absent;
 };
 
-void PrintTo(const PlacementCase& c, std::ostream* os) { *os << c.label; }
+void PrintTo(const PlacementCase& c, std::ostream* os) {
+    *os << c.label;
+}
 
 class Placement : public ExtractTest, public ::testing::WithParamInterface<PlacementCase> {};
 
@@ -84,7 +86,8 @@ TEST_P(Placement, WritesWhereTheNamesSay) {
         std::string file = rel.substr(rel.find_last_of('/') + 1);
         EXPECT_EQ(ReadFile(DestHost(rel)), file == "empty.dat" ? "" : file) << rel;
     }
-    for (const std::string& rel : c.absent) EXPECT_FALSE(Exists(DestHost(rel))) << rel;
+    for (const std::string& rel : c.absent)
+        EXPECT_FALSE(Exists(DestHost(rel))) << rel;
     EXPECT_EQ(ArchiveLastExtractReport().cannotCreate, 0);
 }
 
@@ -98,18 +101,28 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, Placement,
     ::testing::Values(
         PlacementCase{"FoldersKept", kDocs, "*.*", 1, false, 2, {"docs/a.txt", "b.txt"}, {}},
-        PlacementCase{"FoldersKeptTrailingSeparator", kDocs, "*.*", 1, true, 2,
-                      {"docs/a.txt", "b.txt"}, {}},
-        PlacementCase{"FoldersFlattened", kDocs, "*.*", 0, false, 2, {"a.txt", "b.txt"},
-                      {"docs"}},
-        PlacementCase{"EmptyPatternIsStarDotStar", kDocs, "", 0, false, 2, {"a.txt", "b.txt"},
-                      {}},
+        PlacementCase{
+            "FoldersKeptTrailingSeparator", kDocs, "*.*", 1, true, 2, {"docs/a.txt", "b.txt"}, {}},
+        PlacementCase{"FoldersFlattened", kDocs, "*.*", 0, false, 2, {"a.txt", "b.txt"}, {"docs"}},
+        PlacementCase{"EmptyPatternIsStarDotStar", kDocs, "", 0, false, 2, {"a.txt", "b.txt"}, {}},
         PlacementCase{"DriveStripped", kDrive, "*.*", 1, false, 1, {"data/x.txt"}, {"C:"}},
         PlacementCase{"DriveFlattened", kDrive, "*.*", 0, false, 1, {"x.txt"}, {"data"}},
-        PlacementCase{"EmptyFilePassesThePatternWithPaths", kMixed, "*.txt", 1, false, 2,
-                      {"a.txt", "empty.dat"}, {"b.dat"}},
-        PlacementCase{"EmptyFileFilteredWithoutPaths", kMixed, "*.txt", 0, false, 1,
-                      {"a.txt"}, {"empty.dat", "b.dat"}}),
+        PlacementCase{"EmptyFilePassesThePatternWithPaths",
+                      kMixed,
+                      "*.txt",
+                      1,
+                      false,
+                      2,
+                      {"a.txt", "empty.dat"},
+                      {"b.dat"}},
+        PlacementCase{"EmptyFileFilteredWithoutPaths",
+                      kMixed,
+                      "*.txt",
+                      0,
+                      false,
+                      1,
+                      {"a.txt"},
+                      {"empty.dat", "b.dat"}}),
     [](const auto& info) { return info.param.label; });
 
 TEST_F(ExtractTest, DestinationIsCreatedOnlyWhenAnEntryOpens) {
@@ -120,9 +133,9 @@ TEST_F(ExtractTest, DestinationIsCreatedOnlyWhenAnEntryOpens) {
     bzip.method = 12;
     EXPECT_EQ(ArchiveExtract(PutArchive(Build({bzip}), "bzip.zip"), "*.*", deep, 1), 0);
     EXPECT_FALSE(Exists(tmp.host("deep")));
-    EXPECT_EQ(ArchiveExtract(PutArchive(Build({File("b.dat", "b")}), "unselected.zip"), "*.txt",
-                             deep, 0),
-              0);
+    EXPECT_EQ(
+        ArchiveExtract(PutArchive(Build({File("b.dat", "b")}), "unselected.zip"), "*.txt", deep, 0),
+        0);
     EXPECT_FALSE(Exists(tmp.host("deep")));
     EXPECT_EQ(ArchiveExtract(PutArchive(Build({File("a.txt", "a")}), "one.zip"), "*.*", deep, 1),
               1);
@@ -131,7 +144,8 @@ TEST_F(ExtractTest, DestinationIsCreatedOnlyWhenAnEntryOpens) {
 
 TEST_F(ExtractTest, BigEntriesComeOutWholeInEitherEncryption) {
     std::string data;
-    for (int i = 0; data.size() < 700000; ++i) data += std::to_string(i * 7919 % 100003) + ",";
+    for (int i = 0; data.size() < 700000; ++i)
+        data += std::to_string(i * 7919 % 100003) + ",";
     Entry plain = File("plain.txt", data), stored = File("stored.txt", data);
     stored.method = 0;
     Entry secret = File("secret.txt", data), secretStored = File("secret-stored.txt", data);
@@ -184,8 +198,8 @@ TEST_F(TimeZoneTest, LastWriteTimeIsTheEntryTimeWithoutSeconds) {
     EXPECT_EQ(ModificationTime(DestHost("a.txt")), timegm(&local) - (5 * 3600 + 1800));
 
     // The same seen through the engine's own host calls.
-    win::HANDLE h = win::CreateFileA((Dest() + "\\a.txt").c_str(), win::GENERIC_READ, 0,
-                                     win::OPEN_EXISTING, 0);
+    win::HANDLE h =
+        win::CreateFileA((Dest() + "\\a.txt").c_str(), win::GENERIC_READ, 0, win::OPEN_EXISTING, 0);
     ASSERT_NE(h, win::INVALID_HANDLE_VALUE);
     win::FILETIME utc{}, localTime{};
     win::SYSTEMTIME st{};
@@ -203,7 +217,8 @@ TEST_F(TimeZoneTest, LastWriteTimeIsTheEntryTimeWithoutSeconds) {
 
 TEST_F(TimeZoneTest, DatesThatAreNoDatesLeaveTheTimeOfWriting) {
     std::vector<Entry> entries;
-    const std::uint32_t dates[] = {0, DosDateTime(2008, 0, 17, 14, 31, 0),
+    const std::uint32_t dates[] = {0,
+                                   DosDateTime(2008, 0, 17, 14, 31, 0),
                                    DosDateTime(2008, 5, 0, 14, 31, 0),
                                    DosDateTime(2008, 13, 17, 14, 31, 0),
                                    DosDateTime(2008, 2, 30, 14, 31, 0),
@@ -229,7 +244,7 @@ TEST_F(TimeZoneTest, ReadOnlyComesAfterTheTimeAndIsKeptOnTheNextRun) {
     ASSERT_EQ(Extract(entries), 2);
     EXPECT_EQ(win::GetFileAttributesA((Dest() + "\\ro.txt").c_str()) & win::FILE_ATTRIBUTE_READONLY,
               win::FILE_ATTRIBUTE_READONLY);
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(stat(DestHost("ro.txt").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0222, 0u);
     time_t dated = ModificationTime(DestHost("ro.txt"));
@@ -260,7 +275,7 @@ TEST_F(ExtractTest, UnixModesAreHonouredAndLinksBecomeFiles) {
     link.madeBy = 0x031E;
     link.external = 0120777u << 16;
     EXPECT_EQ(Extract({script, link}), 2);
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(lstat(DestHost("run.sh").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0755u);
     ASSERT_EQ(lstat(DestHost("link").c_str(), &st), 0);
@@ -333,12 +348,14 @@ struct Hostile {
 struct HostileCase {
     const char* label;
     std::function<Hostile(const std::string& tmpHost)> make;
-    int expected;                    // files written
+    int expected;                      // files written
     int ArchiveExtractReport::*reason; // the reason counted once, or null
     std::function<void(const std::string& destHost, const std::string& tmpHost)> prepare = {};
 };
 
-void PrintTo(const HostileCase& c, std::ostream* os) { *os << c.label; }
+void PrintTo(const HostileCase& c, std::ostream* os) {
+    *os << c.label;
+}
 
 class HostileArchives : public ExtractTest, public ::testing::WithParamInterface<HostileCase> {
   protected:
@@ -372,7 +389,9 @@ TEST_P(HostileArchives, NothingLeavesTheDestinationAndGoodDataStays) {
     }
 }
 
-Hostile Entries(std::vector<Entry> entries) { return {Build(entries), ""}; }
+Hostile Entries(std::vector<Entry> entries) {
+    return {Build(entries), ""};
+}
 
 Hostile Encrypted(Entry e, bool checkBytePasses) {
     e.password = "richtig";
@@ -380,7 +399,9 @@ Hostile Encrypted(Entry e, bool checkBytePasses) {
     return {bytes, WrongPassword(bytes, e, checkBytePasses)};
 }
 
-Entry Victim(const std::string& data = "BAD DATA") { return File("victim.txt", data); }
+Entry Victim(const std::string& data = "BAD DATA") {
+    return File("victim.txt", data);
+}
 
 Entry WithMethod(std::uint16_t method) {
     Entry e = Victim();
@@ -391,7 +412,8 @@ Entry WithMethod(std::uint16_t method) {
 // A name of exactly `length` bytes in folders short enough for the host's name limit.
 std::string LongName(std::size_t length) {
     std::string name;
-    while (name.size() + 101 < length) name += std::string(100, 'd') + "/";
+    while (name.size() + 101 < length)
+        name += std::string(100, 'd') + "/";
     return name + std::string(length - name.size(), 'f');
 }
 
@@ -439,7 +461,10 @@ INSTANTIATE_TEST_SUITE_P(
                         fs::create_symlink(t + "/outside.txt", d + "pointer.txt");
                     }},
         HostileCase{"TruncatedCentralDirectory",
-                    [](auto&) { return Hostile{Build({Victim()}, 30), ""}; }, 0, nullptr},
+                    [](auto&) {
+                        return Hostile{Build({Victim()}, 30), ""};
+                    },
+                    0, nullptr},
         HostileCase{"WrongCrc",
                     [](auto&) {
                         Entry e = Victim();
@@ -465,6 +490,13 @@ INSTANTIATE_TEST_SUITE_P(
                     [](auto&) {
                         Entry e = Victim();
                         e.uncompressedSize = 5000;
+                        return Entries({e});
+                    },
+                    0, &ArchiveExtractReport::damagedData},
+        HostileCase{"StoredBytesBeyondTheEndOfTheFile",
+                    [](auto&) {
+                        Entry e = Victim(std::string(5000, 'x'));
+                        e.compressedSizeExtra = 100000;
                         return Entries({e});
                     },
                     0, &ArchiveExtractReport::damagedData},
@@ -503,11 +535,10 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"NameOf600BytesIsRefused",
                     [](auto&) { return Entries({File(LongName(600), "long")}); }, 0,
                     &ArchiveExtractReport::unsafeName},
-        HostileCase{"NameWithNul",
-                    [](auto&) {
-                        return Entries({File(std::string("victim.txt\0/../../x", 19), "BAD")});
-                    },
-                    0, &ArchiveExtractReport::unsafeName}),
+        HostileCase{
+            "NameWithNul",
+            [](auto&) { return Entries({File(std::string("victim.txt\0/../../x", 19), "BAD")}); },
+            0, &ArchiveExtractReport::unsafeName}),
     [](const auto& info) { return info.param.label; });
 
 } // namespace

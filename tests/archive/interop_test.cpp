@@ -52,8 +52,8 @@ std::string FieldsLine(const ArchiveEntryInfo& i) {
       << i.compressionMethod << ' ' << i.dosDateTime << ' ' << i.crc << ' ' << i.compressedSize
       << ' ' << i.uncompressedSize << ' ' << i.nameLength << ' ' << i.extraLength << ' '
       << i.commentLength << ' ' << i.diskNumberStart << ' ' << i.internalAttributes << ' '
-      << i.externalAttributes << ' ' << i.second << ' ' << i.minute << ' ' << i.hour << ' '
-      << i.day << ' ' << i.month << ' ' << i.year << '\n';
+      << i.externalAttributes << ' ' << i.second << ' ' << i.minute << ' ' << i.hour << ' ' << i.day
+      << ' ' << i.month << ' ' << i.year << '\n';
     return s.str();
 }
 
@@ -61,11 +61,13 @@ struct PeerCase {
     const char* label;
     const char* command; // run in the temporary folder; writes a.zip from the folder src
     const char* password;
-    bool umlautNames;    // the tool marks such names as UTF-8
-    bool descriptors;    // the tool writes data descriptors (flag bit 3) for files
+    bool umlautNames; // the tool marks such names as UTF-8
+    bool descriptors; // the tool writes data descriptors (flag bit 3) for files
 };
 
-void PrintTo(const PeerCase& c, std::ostream* os) { *os << c.label; }
+void PrintTo(const PeerCase& c, std::ostream* os) {
+    *os << c.label;
+}
 
 class Peers : public EngineTest, public ::testing::WithParamInterface<PeerCase> {
   protected:
@@ -103,15 +105,17 @@ class Peers : public EngineTest, public ::testing::WithParamInterface<PeerCase> 
     std::vector<std::string> MakeSource(bool umlauts) {
         std::vector<std::string> files = {"src/hello.txt", "src/sub/data.bin",
                                           "src/sub/deeper/empty.txt"};
-        if (umlauts) files.push_back("src/Gr\xC3\xBC\xC3\x9F" "e/\xC3\x84rger.txt");
+        if (umlauts) files.push_back("src/Gr\303\274\303\237e/\303\204rger.txt");
         std::mt19937 random(4);
         for (const std::string& f : files) {
             fs::create_directories(fs::path(tmp.host(f)).parent_path());
             std::string data;
             if (f.find("hello") != std::string::npos)
-                for (int i = 0; i < 5000; ++i) data += "Hallo Welt " + std::to_string(i) + "\n";
+                for (int i = 0; i < 5000; ++i)
+                    data += "Hallo Welt " + std::to_string(i) + "\n";
             else if (f.find("data.bin") != std::string::npos)
-                for (int i = 0; i < 300000; ++i) data += char(random());
+                for (int i = 0; i < 300000; ++i)
+                    data += char(random());
             else if (f.find("empty") == std::string::npos)
                 data = f;
             WriteFile(tmp.host(f), data);
@@ -136,7 +140,7 @@ TEST_P(Peers, ExtractedByteForByteWithFoldersAndTimes) {
     for (const std::string& f : files) {
         std::string out = tmp.host("out/" + f);
         EXPECT_EQ(ReadFile(out), ReadFile(tmp.host(f))) << f;
-        struct stat st{};
+        struct stat st {};
         ASSERT_EQ(stat(out.c_str(), &st), 0) << f;
         EXPECT_EQ(st.st_mtime, SourceTime() - 40) << f; // seconds are always 0
     }
@@ -146,8 +150,8 @@ TEST_P(Peers, ExtractedByteForByteWithFoldersAndTimes) {
         if (e.is_regular_file()) written.insert(fs::relative(e.path(), tmp.host("out")).string());
     EXPECT_EQ(written, std::set<std::string>(files.begin(), files.end()));
     const ArchiveExtractReport& report = ArchiveLastExtractReport();
-    EXPECT_EQ(report.unsafeName + report.wrongPassword + report.damagedData +
-                  report.unsupported + report.cannotCreate,
+    EXPECT_EQ(report.unsafeName + report.wrongPassword + report.damagedData + report.unsupported +
+                  report.cannotCreate,
               0);
 }
 
@@ -157,7 +161,8 @@ TEST_P(Peers, EntryFieldsAsPythonReadsThem) {
     WriteFile(tmp.host("writer.py"), kPythonWriter);
     WriteFile(tmp.host("fields.py"), kPythonFields);
     ASSERT_EQ(testing_support::Run("cd '" + tmp.host() + "' && " + c.command), 0) << c.command;
-    ASSERT_EQ(testing_support::Run("cd '" + tmp.host() + "' && python3 fields.py a.zip > fields.txt"), 0);
+    ASSERT_EQ(
+        testing_support::Run("cd '" + tmp.host() + "' && python3 fields.py a.zip > fields.txt"), 0);
 
     // Every entry through the reader's own conversion, not only the first.
     unzFile archive = unzOpen(tmp.host("a.zip").c_str());
@@ -203,10 +208,27 @@ INSTANTIATE_TEST_SUITE_P(
                  "7zz a -tzip -mx0 -mem=ZipCrypto -pGeheim -bso0 -bsp0 a.zip src", "Geheim", true,
                  false},
         PeerCase{"Bsdtar", "bsdtar --format zip -cf a.zip src", "", false, true},
-        PeerCase{"BsdtarStored", "bsdtar --format zip --options zip:compression=store -cf a.zip src",
-                 "", false, true},
+        PeerCase{"BsdtarStored",
+                 "bsdtar --format zip --options zip:compression=store -cf a.zip src", "", false,
+                 true},
         PeerCase{"PythonStored", "python3 writer.py stored a.zip src", "", true, false},
         PeerCase{"PythonDeflated", "python3 writer.py deflated a.zip src", "", true, false}),
     [](const auto& info) { return info.param.label; });
+
+} // namespace
+
+namespace {
+
+// zip -y stores a link as a link entry; extraction writes the link text as a plain file
+// and never creates a link, so a later entry cannot be sent through it.
+TEST_F(EngineTest, LinkStoredByZipBecomesAPlainFile) {
+    fs::create_directories(tmp.host("src"));
+    fs::create_symlink("/etc", tmp.host("src/etc-link"));
+    ASSERT_EQ(testing_support::Run("cd '" + tmp.host() + "' && zip -qry a.zip src"), 0);
+    EXPECT_EQ(ArchiveExtract(Program("a.zip"), "*.*", Program("out"), 1), 1);
+    EXPECT_FALSE(fs::is_symlink(tmp.host("out/src/etc-link")));
+    EXPECT_TRUE(fs::is_regular_file(tmp.host("out/src/etc-link")));
+    EXPECT_EQ(ReadFile(tmp.host("out/src/etc-link")), "/etc");
+}
 
 } // namespace

@@ -74,7 +74,9 @@ struct NameCase {
     std::string local;
 };
 
-void PrintTo(const NameCase& c, std::ostream* os) { *os << c.label; }
+void PrintTo(const NameCase& c, std::ostream* os) {
+    *os << c.label;
+}
 
 class ReaderNames : public ReaderTest, public ::testing::WithParamInterface<NameCase> {};
 
@@ -91,9 +93,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         NameCase{"SeparatorsBecomeBackslashes", "docs/readme.txt", 0, "docs\\readme.txt"},
         NameCase{"FolderKeepsItsTrailingSeparator", "docs/", 0, "docs\\"},
-        NameCase{"OemBytesBecomeAnsi", "\x81" "ber/\x84" ".txt", 0, "\xFC" "ber\\\xE4" ".txt"},
-        NameCase{"Utf8FlaggedNamesAreDecodedAsUtf8", "\xC3\xBC" "ber.txt", 0x800,
-                 "\xFC" "ber.txt"},
+        // Octal escapes: cp850 0x81 (\201) and 0x84 (\204) are cp1252 0xFC and 0xE4.
+        NameCase{"OemBytesBecomeAnsi", "\201ber/\204.txt", 0, "\374ber\\\344.txt"},
+        NameCase{"Utf8FlaggedNamesAreDecodedAsUtf8", "\303\274ber.txt", 0x800, "\374ber.txt"},
         NameCase{"Utf8WithoutAnsiFormIsShownLossily", "\xCE\xA9.txt", 0x800, "?.txt"},
         NameCase{"NameOf499BytesComesBackWhole", std::string(495, 'n') + ".txt", 0,
                  std::string(495, 'n') + ".txt"},

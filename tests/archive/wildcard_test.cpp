@@ -46,6 +46,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Alternatives, tried left to right.
         WildcardCase{"a.txt", "*.txt|*.doc", 1}, WildcardCase{"a.doc", "*.txt|*.doc", 1},
         WildcardCase{"a.pdf", "*.txt|*.doc", 0},
+        // An alternative read to its end without failing goes on into the next one
+        // without starting the name again; one that consumed the name matches at "|".
+        WildcardCase{"ab.txt", "ab|.txt", 1}, WildcardCase{"ab.txt", "ab.txt|zz", 1},
+        WildcardCase{"ab.txt", "x*|ab|.txt", 1},
         // "*" and "*.*" select every name, with or without a dot.
         WildcardCase{"anything.at.all", "*", 1}, WildcardCase{"readme", "*.*", 1},
         WildcardCase{".profile", "*.*", 1}, WildcardCase{"a.b", "*.*", 1},

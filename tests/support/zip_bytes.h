@@ -16,22 +16,23 @@ namespace zip_bytes {
 constexpr std::uint32_t DosDateTime(int year, int month, int day, int hour, int minute,
                                     int second) {
     return (std::uint32_t(year - 1980) << 25) | (std::uint32_t(month) << 21) |
-           (std::uint32_t(day) << 16) | (std::uint32_t(hour) << 11) |
-           (std::uint32_t(minute) << 5) | std::uint32_t(second / 2);
+           (std::uint32_t(day) << 16) | (std::uint32_t(hour) << 11) | (std::uint32_t(minute) << 5) |
+           std::uint32_t(second / 2);
 }
 
 struct Entry {
-    std::string name{};           // stored bytes, as they go into the archive
-    std::string data{};           // the plain data
-    std::uint16_t method = 8;     // 0 stored, 8 deflated; any other number stores `data` as is
-    std::uint16_t flags = 0;      // further flag bits (bit 11: UTF-8 name)
-    std::uint16_t madeBy = 20;    // version made by; host 3 (0x03xx) is Unix
+    std::string name{};        // stored bytes, as they go into the archive
+    std::string data{};        // the plain data
+    std::uint16_t method = 8;  // 0 stored, 8 deflated; any other number stores `data` as is
+    std::uint16_t flags = 0;   // further flag bits (bit 11: UTF-8 name)
+    std::uint16_t madeBy = 20; // version made by; host 3 (0x03xx) is Unix
     std::uint32_t external = 0x20;
     std::uint32_t dosDateTime = DosDateTime(2008, 5, 17, 14, 31, 58);
-    std::string password{};       // encrypted with the traditional cipher when not empty
-    bool dataDescriptor = false;  // flag bit 3: sizes and CRC after the data
-    std::optional<std::uint32_t> crc{};            // stored CRC instead of the real one
+    std::string password{};             // encrypted with the traditional cipher when not empty
+    bool dataDescriptor = false;        // flag bit 3: sizes and CRC after the data
+    std::optional<std::uint32_t> crc{}; // stored CRC instead of the real one
     std::optional<std::uint32_t> uncompressedSize{}; // stored size instead of the real one
+    std::uint32_t compressedSizeExtra = 0;           // added to the stored compressed size
 };
 
 inline void Put16(std::string& s, std::uint32_t v) {
@@ -58,8 +59,7 @@ inline std::string RawDeflate(const std::string& data) {
 }
 
 inline std::uint32_t Crc(const std::string& data) {
-    return std::uint32_t(
-        crc32(0, reinterpret_cast<const Bytef*>(data.data()), uInt(data.size())));
+    return std::uint32_t(crc32(0, reinterpret_cast<const Bytef*>(data.data()), uInt(data.size())));
 }
 
 // The whole archive; `cutCentral` bytes are cut from its end (a truncated central
@@ -75,8 +75,8 @@ inline std::string Build(const std::vector<Entry>& entries, std::size_t cutCentr
             ZipCrypto cipher(e.password);
             unsigned char header[ZipCrypto::kHeaderSize];
             // The real CRC (or time) goes into the check byte, whatever CRC is stored.
-            std::uint32_t checkSource = e.dataDescriptor ? (e.dosDateTime & 0xFFFF) << 16
-                                                         : Crc(e.data);
+            std::uint32_t checkSource =
+                e.dataDescriptor ? (e.dosDateTime & 0xFFFF) << 16 : Crc(e.data);
             cipher.MakeHeader(checkSource, header);
             std::string body = payload;
             cipher.Encrypt(reinterpret_cast<unsigned char*>(body.data()), body.size());
@@ -92,7 +92,7 @@ inline std::string Build(const std::vector<Entry>& entries, std::size_t cutCentr
             Put32(s, e.dosDateTime);
             bool zeroed = local && e.dataDescriptor;
             Put32(s, zeroed ? 0 : crc);
-            Put32(s, zeroed ? 0 : std::uint32_t(payload.size()));
+            Put32(s, zeroed ? 0 : std::uint32_t(payload.size()) + e.compressedSizeExtra);
             Put32(s, zeroed ? 0 : size);
             Put16(s, std::uint32_t(e.name.size()));
             Put16(s, 0); // extra length
