@@ -4,11 +4,9 @@
 #include "platform/text.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace host {
@@ -27,23 +25,12 @@ bool IsRegular(int fd) {
     return fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// The read-only bit of the attribute word kept as the text "0x..." in user.DOSATTRIB.
-bool AttributeWordSaysReadOnly(int fd) {
-    char word[64];
-    ssize_t n = fgetxattr(fd, "user.DOSATTRIB", word, sizeof word - 1);
-    if (n < 3) return false;
-    word[n] = '\0';
-    if (word[0] != '0' || (word[1] != 'x' && word[1] != 'X')) return false;
-    char* end = nullptr;
-    unsigned long value = std::strtoul(word + 2, &end, 16);
-    return end != word + 2 && (value & 0x1) != 0;
-}
-
-// Read-only as the program sees it: root's freedom to write anyway is not passed on.
+// Read-only as the program sees it (the same rule as GetFileAttributesA: a file without
+// write permission bits); root's freedom to write anyway is not passed on.
 bool IsReadOnly(int fd) {
     struct stat st {};
     if (fstat(fd, &st) != 0) return true;
-    return (st.st_mode & 0222) == 0 || AttributeWordSaysReadOnly(fd);
+    return (st.st_mode & 0222) == 0;
 }
 
 // Opened with O_NONBLOCK so that a FIFO of that name cannot stall the open; regular files

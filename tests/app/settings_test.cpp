@@ -1,4 +1,5 @@
 #include "app/settings.h"
+#include "platform/win.h"
 
 #include "support/test_support.h"
 
@@ -11,7 +12,6 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -231,9 +231,9 @@ TEST_F(SettingsTest, WriteBackThatDoesNotFitLeavesTheFileUnchanged) {
 
 // --- Files that may only be read ---------------------------------------------------------
 
-enum class ReadOnlyBy { PermissionBits, AttributeWord };
+enum class ReadOnlyBy { PermissionBits, FileAttributes };
 const char* ReadOnlyName(ReadOnlyBy way) {
-    return way == ReadOnlyBy::PermissionBits ? "PermissionBits" : "AttributeWord";
+    return way == ReadOnlyBy::PermissionBits ? "PermissionBits" : "FileAttributes";
 }
 void PrintTo(ReadOnlyBy way, std::ostream* os) {
     *os << ReadOnlyName(way);
@@ -241,11 +241,11 @@ void PrintTo(ReadOnlyBy way, std::ostream* os) {
 
 class SettingsReadOnly : public SettingsTest, public ::testing::WithParamInterface<ReadOnlyBy> {
   protected:
-    // Makes `host` read-only; false when the file system keeps no attribute word.
+    // Makes `host` read-only, with the host's permission bits or as the program does it.
     bool MakeReadOnly() {
         if (GetParam() == ReadOnlyBy::PermissionBits) return chmod(host.c_str(), 0444) == 0;
-        static const char word[] = "0x21";
-        return setxattr(host.c_str(), "user.DOSATTRIB", word, sizeof word - 1, 0) == 0;
+        return win::SetFileAttributesA(name.c_str(), win::FILE_ATTRIBUTE_READONLY |
+                                                         win::FILE_ATTRIBUTE_ARCHIVE);
     }
 };
 
@@ -253,7 +253,7 @@ class SettingsReadOnly : public SettingsTest, public ::testing::WithParamInterfa
 TEST_P(SettingsReadOnly, OpensForReadingAndWriteBackFailsWithoutChange) {
     const std::string before = "Version = 3\r\n;keep\r\n";
     WriteFile(host, before);
-    if (!MakeReadOnly()) GTEST_SKIP() << "no user extended attributes here: " << errno;
+    ASSERT_TRUE(MakeReadOnly());
     ASSERT_TRUE(OpenSettings(name));
     EXPECT_FALSE(host::HeldFileWritable(Settings().file));
     ASSERT_EQ(Settings().entries.size(), 2u);
@@ -267,7 +267,7 @@ TEST_P(SettingsReadOnly, OpensForReadingAndWriteBackFailsWithoutChange) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, SettingsReadOnly,
-                         ::testing::Values(ReadOnlyBy::PermissionBits, ReadOnlyBy::AttributeWord),
+                         ::testing::Values(ReadOnlyBy::PermissionBits, ReadOnlyBy::FileAttributes),
                          [](const auto& info) { return std::string(ReadOnlyName(info.param)); });
 
 // --- Files that cannot be opened -----------------------------------------------------------
