@@ -21,7 +21,8 @@ std::string GetEnv(std::string_view name);
 // token runs to the next blank.
 std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 
-// The process's parameters (argv after the program's own path), in program form.
+// The process's parameters (argv after the program's own path) as cp1252 texts; the
+// separators are left as they are (see SetProgramArguments).
 // Set once by the entry point.
 void SetProgramArguments(int argc, char** argv);
 // Parameter `index` (from 0), or the empty text when there are fewer.

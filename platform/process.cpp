@@ -76,10 +76,19 @@ std::vector<std::string> SplitCommandLine(std::string_view line) {
     return tokens;
 }
 
+// Parameters are texts, not paths: only the code page is converted. Turning "/" into "\"
+// would make the hand-over's "/update" unrecognisable; a host path given as a parameter
+// still names its file, since the host layer turns "\" into "/" and leaves "/" alone.
+// A parameter without a cp1252 form becomes the empty text rather than a look-alike that
+// could name another file.
 void SetProgramArguments(int argc, char** argv) {
     auto& args = Arguments();
     args.clear();
-    for (int i = 1; i < argc; ++i) args.push_back(FromHost(argv[i]));
+    for (int i = 1; i < argc; ++i) {
+        std::string parameter;
+        if (!text::Utf8ToCp1252(argv[i], parameter)) parameter.clear();
+        args.push_back(parameter);
+    }
 }
 
 std::string ProgramParameter(int index) {
