@@ -322,6 +322,7 @@ int ArchiveExtract(const std::string& archivePath, const std::string& patternIn,
     std::string name;
     ArchiveEntryInfo info;
     EntryDetails details;
+    std::string checkedFolder = "\\"; // no relative folder part is ever this
     for (int step = unzGoToFirstFile(archive); step == UNZ_OK; step = unzGoToNextFile(archive)) {
         do {
             // Every "break" below ends the work on this entry; its report follows the loop.
@@ -373,7 +374,12 @@ int ArchiveExtract(const std::string& archivePath, const std::string& patternIn,
                 break;
             }
             if (!folderWithoutPaths) { // a folder entry without paths has nothing to write
-                host::FolderResult made = host::MakeFoldersBelow(dest, relative);
+                // Entries of one folder follow each other; a folder found real stays so
+                // (extraction never makes links nor replaces folders), so it is checked once.
+                std::string folderPart = relative.substr(0, relative.find_last_of('\\') + 1);
+                host::FolderResult made = host::FolderResult::Ok;
+                if (folderPart != checkedFolder) made = host::MakeFoldersBelow(dest, relative);
+                if (made == host::FolderResult::Ok) checkedFolder = folderPart;
                 if (made == host::FolderResult::LinkInTheWay) {
                     ++g_report.unsafeName;
                 } else if (made == host::FolderResult::Failed) {

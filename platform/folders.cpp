@@ -5,6 +5,7 @@
 #include "platform/text.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <sys/stat.h>
 
@@ -73,14 +74,17 @@ TargetKind InspectTarget(const std::string& path) {
 win::HANDLE CreateFileBeside(const std::string& target, std::string& tempPath) {
     size_t slash = target.find_last_of('\\');
     std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    // A fresh random name is taken by something else only by chance; a folder that
-    // refuses new files refuses every name, so a few attempts settle it.
+    // Names are a random prefix drawn once per process and a counter: unique among the
+    // program's own files, hard to guess for anything else, and a name already taken is
+    // never opened (CREATE_NEW). A folder that refuses new files refuses every name, so a
+    // few attempts settle it.
+    static std::uint64_t prefix = 0, counter = 0;
+    if (prefix == 0) RandomBytes(&prefix, sizeof prefix);
     for (int attempt = 0; attempt < 8; ++attempt) {
-        unsigned char random[6];
-        RandomBytes(random, sizeof random);
-        char name[40];
-        std::snprintf(name, sizeof name, ".zelvanto-%02x%02x%02x%02x%02x%02x.part", random[0],
-                      random[1], random[2], random[3], random[4], random[5]);
+        char name[64];
+        std::snprintf(name, sizeof name, ".zelvanto-%016llx-%llu.part",
+                      static_cast<unsigned long long>(prefix),
+                      static_cast<unsigned long long>(++counter));
         std::string candidate = folder + name;
         // CREATE_NEW is O_CREAT|O_EXCL: it fails on any existing name, a link included.
         win::HANDLE h =
