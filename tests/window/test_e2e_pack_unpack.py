@@ -161,6 +161,7 @@ def main():
         env = {k: v for k, v in os.environ.items()
                if k.lower() not in ("appdata", "homedrive", "homepath")}
         env["HOME"] = home
+        pointer = re.findall(r"[xy]:(\d+)", run("xdotool", "getmouselocation"))
         process = subprocess.Popen([program], cwd=work, env=env)
         try:
             main_window = window_named("Zelvanto", process)
@@ -299,6 +300,8 @@ def main():
             if process.poll() is None:
                 process.kill()
                 process.wait()
+            if len(pointer) == 2:  # leave the pointer where the test found it
+                subprocess.run(["xdotool", "mousemove", *pointer], timeout=30)
         if code != 0:
             fail(f"exit code {code}")
     print("ok: packed two files with a password and unpacked them into a new folder with the",
