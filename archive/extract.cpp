@@ -5,10 +5,10 @@
 //  - nothing lands outside destFolder: names that would leave it are skipped, folders on
 //    the way must be real folders (never links), and entries that are links in archives
 //    made on Unix are written as ordinary files holding the link text;
-//  - bad data never replaces good data: each file is written under a temporary name
-//    beside its target and moved over it only once the whole entry was read and its
-//    CRC-32 matches; a wrong password is caught by the encryption header's check byte
-//    before anything is written;
+//  - bad data never replaces good data: each file is written apart from its target (an
+//    unnamed file in its folder, or a temporary name there) and given the target's name
+//    only once the whole entry was read and its CRC-32 matches; a wrong password is
+//    caught by the encryption header's check byte before anything is written;
 //  - each entry is read as its own flag says: unencrypted entries without the password,
 //    encrypted ones through the engine's cipher (the system's minizip has none).
 // minizip reads the archive's records; the entries' stored bytes are read straight from
@@ -236,10 +236,10 @@ void SetWriteTime(win::HANDLE file, int year, int month, int day, int hour, int 
 
 enum class WriteResult { Written, WrongPassword, Damaged, CannotCreate };
 
-// Writes the entry's data to a temporary file beside `target` and moves it over the
-// target once it is whole and its CRC-32 matches, with the entry's time set first (on
-// the still open file) and its attributes after, so a file they make read-only still
-// gets its time.
+// Writes the entry's data to a pending file in the target's folder and gives it the
+// target's name only once it is whole and its CRC-32 matches, with the entry's time set
+// first (on the still open file) and its attributes after, so a file they make
+// read-only still gets its time.
 WriteResult WriteEntry(EntryData& data, const ArchiveEntryInfo& info, const EntryDetails& details,
                        const std::string& target, const std::string& reportName,
                        ProgressCallback progress) {
@@ -249,9 +249,9 @@ WriteResult WriteEntry(EntryData& data, const ArchiveEntryInfo& info, const Entr
 
     std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[kChunkSize]);
     if (!buffer) return WriteResult::CannotCreate;
-    std::string temp;
-    win::HANDLE file = host::CreateFileBeside(target, temp);
-    if (file == win::INVALID_HANDLE_VALUE) return WriteResult::CannotCreate;
+    host::PendingFile pending;
+    if (!host::CreatePendingFile(target, pending)) return WriteResult::CannotCreate;
+    win::HANDLE file = pending.handle;
 
     std::uint64_t written = 0;
     bool writeOk = true;
@@ -270,24 +270,23 @@ WriteResult WriteEntry(EntryData& data, const ArchiveEntryInfo& info, const Entr
         written += std::uint64_t(n);
         Report(progress, reportName, Percent(written, details.uncompressedSize));
     }
-    const bool whole = n == 0 && written == details.uncompressedSize && data.CrcMatches(info.crc);
-    if (writeOk && whole)
-        SetWriteTime(file, int(info.year), int(info.month + 1), int(info.day), int(info.hour),
-                     int(info.minute));
-    if (!win::CloseHandle(file)) writeOk = false;
 
-    WriteResult result;
+    WriteResult result = WriteResult::Written;
     if (!writeOk) {
         result = WriteResult::CannotCreate;
-    } else if (!whole) {
+    } else if (n != 0 || written != details.uncompressedSize || !data.CrcMatches(info.crc)) {
         // An encrypted entry whose check byte passed but whose data does not fit was
         // most likely read with a wrong password (1 in 256 of them pass the check byte).
         result = data.encrypted() ? WriteResult::WrongPassword : WriteResult::Damaged;
-    } else {
-        win::SetFileAttributesA(temp.c_str(), FileAttributes(info));
-        result = host::ReplaceFile(temp, target) ? WriteResult::Written : WriteResult::CannotCreate;
     }
-    if (result != WriteResult::Written) win::DeleteFileA(temp.c_str());
+    if (result != WriteResult::Written) {
+        host::DiscardPendingFile(pending);
+        return result;
+    }
+    SetWriteTime(file, int(info.year), int(info.month + 1), int(info.day), int(info.hour),
+                 int(info.minute));
+    if (!host::PlacePendingFile(pending, target)) return WriteResult::CannotCreate;
+    win::SetFileAttributesA(target.c_str(), FileAttributes(info));
     return result;
 }
 
