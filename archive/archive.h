@@ -79,9 +79,26 @@ int ArchiveFirstEntry();
 int ArchiveGetEntryInfo(ArchiveEntryInfo& info);
 
 // --- Extraction -----------------------------------------------------------------------
-// Returns the number of files written completely.
+// Returns the number of files written completely. Nothing is written outside
+// destFolder, and a file is replaced only by an entry that was read whole and whose
+// CRC-32 matches; entries that cannot be written so are skipped and not counted.
 int ArchiveExtract(const std::string& archivePath, const std::string& pattern,
                    const std::string& destFolder, int keepPaths);
+
+// Why selected entries of the last ArchiveExtract were not written, counted by reason,
+// so that the caller can tell the user. Reset at the start of every ArchiveExtract.
+struct ArchiveExtractReport {
+    int opened = 0;        // 1 when the archive opened
+    int unsafeName = 0;    // the name would leave destFolder, passes through a link, holds
+                           // a NUL byte, is 500 bytes or longer, or has no cp1252 form
+    int wrongPassword = 0; // encrypted, and no password set or the password does not fit
+    int damagedData = 0;   // the entry did not read whole, or its CRC-32 differs
+    int unsupported = 0;   // a compression method or encryption the engine cannot read
+    int cannotCreate = 0;  // the file or its folder cannot be made or replaced (a read-only
+                           // file stays as it is), or writing it failed
+};
+const ArchiveExtractReport& ArchiveLastExtractReport();
+
 int WildcardMatch(const std::string& name, const std::string& pattern);
 void SetFileWriteTime(const std::string& path, int year, int month, int day, int hour,
                       int minute);

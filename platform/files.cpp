@@ -1,5 +1,6 @@
 // Windows-style file handles, times and attributes on POSIX, and the stdio-like read
 // services of the copy loops. See platform/win.h for the emulation rules.
+#include "platform/descriptors.h"
 #include "platform/host.h"
 #include "platform/text.h"
 #include "platform/win.h"
@@ -317,7 +318,8 @@ BOOL SetFileAttributesA(const char* fileName, DWORD attributes) {
             mode |= hasUnixMode ? 0200 : WritableBits();
     }
     mode &= ~(S_ISUID | S_ISGID);
-    if (chmod(path.c_str(), mode) != 0) return 0;
+    // Changing nothing costs a system call per extracted file; it is left out.
+    if (mode != (st.st_mode & 07777) && chmod(path.c_str(), mode) != 0) return 0;
 
     char buffer[16];
     int n = snprintf(buffer, sizeof buffer, "0x%x", word == 0 ? FILE_ATTRIBUTE_NORMAL : word);
@@ -326,6 +328,16 @@ BOOL SetFileAttributesA(const char* fileName, DWORD attributes) {
 }
 
 } // namespace win
+
+namespace host {
+
+int DescriptorOf(win::HANDLE handle) { return win::Fd(handle); }
+
+win::HANDLE HandleOf(int fd) {
+    return fd < 0 ? win::INVALID_HANDLE_VALUE : new win::FileHandle{fd};
+}
+
+} // namespace host
 
 namespace host {
 namespace {
