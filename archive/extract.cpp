@@ -5,10 +5,10 @@
 //  - nothing lands outside destFolder: names that would leave it are skipped, folders on
 //    the way must be real folders (never links), and entries that are links in archives
 //    made on Unix are written as ordinary files holding the link text;
-//  - bad data never replaces good data: each file is written under a temporary name
-//    beside its target and moved over it only once the whole entry was read and its
-//    CRC-32 matches; a wrong password is caught by the encryption header's check byte
-//    before anything is written;
+//  - bad data never replaces good data: each file is written apart from its target (an
+//    unnamed file in its folder, or a temporary name there) and given the target's name
+//    only once the whole entry was read and its CRC-32 matches; a wrong password is
+//    caught by the encryption header's check byte before anything is written;
 //  - each entry is read as its own flag says: unencrypted entries without the password,
 //    encrypted ones through the engine's cipher (the system's minizip has none).
 // minizip reads the archive's records; the entries' stored bytes are read straight from
@@ -96,6 +96,43 @@ std::uint32_t FileAttributes(const ArchiveEntryInfo& info) {
 
 enum class OpenResult { Ok, WrongPassword, Damaged };
 
+// The buffers and the inflate state of one extraction, made once and reused by every
+// entry: made per entry, the allocator hands their pages back to the system and
+// faults them in again each time, which cost more than the system calls of a file.
+struct Workspace {
+    // One read of stored bytes: large enough that reads are few, small enough that
+    // input, window and output stay in the processor's cache together.
+    static constexpr std::uint32_t kInputSize = 262144;
+    // One step of inflated output, handed out in chunks.
+    static constexpr std::uint32_t kInflatedSize = 1048576;
+
+    Workspace()
+        : data(new (std::nothrow) unsigned char[kChunkSize]),
+          input(new (std::nothrow) unsigned char[kInputSize]),
+          inflated(new (std::nothrow) unsigned char[kInflatedSize]) {}
+    ~Workspace() {
+        if (inflating) inflateEnd(&stream);
+    }
+    Workspace(const Workspace&) = delete;
+    Workspace& operator=(const Workspace&) = delete;
+
+    bool ok() const { return data && input && inflated; }
+
+    // A fresh raw-deflate stream for the next entry.
+    bool StartInflate() {
+        if (inflating) return inflateReset(&stream) == Z_OK;
+        stream = z_stream{};
+        inflating = inflateInit2(&stream, -MAX_WBITS) == Z_OK;
+        return inflating;
+    }
+
+    std::unique_ptr<unsigned char[]> data;  // the chunk written to the file
+    std::unique_ptr<unsigned char[]> input; // stored bytes on their way to inflate
+    std::unique_ptr<unsigned char[]> inflated;
+    z_stream stream{};
+    bool inflating = false;
+};
+
 // The plain data of the entry under the cursor, in chunks. minizip checks the entry's
 // local header and tells where its stored bytes begin; they are then read straight
 // from the archive file in large steps, decrypted by the engine's cipher when the
@@ -103,9 +140,9 @@ enum class OpenResult { Ok, WrongPassword, Damaged };
 // summed over the output.
 class EntryData {
   public:
-    EntryData(unzFile archive, host::RandomFile file) : archive_(archive), file_(file) {}
+    EntryData(unzFile archive, host::RandomFile file, Workspace& work)
+        : archive_(archive), file_(file), work_(work) {}
     ~EntryData() {
-        if (inflating_) inflateEnd(&stream_);
         if (open_) unzCloseCurrentFile(archive_);
     }
     EntryData(const EntryData&) = delete;
@@ -132,18 +169,35 @@ class EntryData {
             if (!cipher_->CheckHeader(header, check)) return OpenResult::WrongPassword;
         }
         if (method == Z_DEFLATED) {
-            input_.reset(new (std::nothrow) unsigned char[kInputSize]);
-            if (!input_ || inflateInit2(&stream_, -MAX_WBITS) != Z_OK) return OpenResult::Damaged;
+            if (!work_.StartInflate()) return OpenResult::Damaged;
             inflating_ = true;
         }
         return OpenResult::Ok;
     }
 
-    // Fills up to `size` bytes of `out`: the count, 0 at the end of the data, or a
-    // negative code when the data is damaged or cannot be read.
-    int Read(unsigned char* out, std::uint32_t size) {
-        int n = inflating_ ? Inflate(out, size) : ReadStored(out, size);
-        if (n > 0) crc_ = crc32(crc_, out, uInt(n));
+    // Points `chunk` at the next piece of plain data, at most one chunk (kChunkSize)
+    // long, and returns its size: 0 at the end of the data, or a negative code when the
+    // data is damaged or cannot be read. Deflated data is inflated a large step ahead
+    // and handed out in chunks: zlib copies up to a window of output at the end of every
+    // call, a cost that small steps would pay again and again.
+    int Next(const unsigned char*& chunk) {
+        int n;
+        if (!inflating_) {
+            n = ReadStored(work_.data.get(), kChunkSize);
+            chunk = work_.data.get();
+        } else {
+            if (sliceLeft_ == 0) {
+                int m = Inflate(work_.inflated.get(), Workspace::kInflatedSize);
+                if (m <= 0) return m;
+                slice_ = work_.inflated.get();
+                sliceLeft_ = std::uint32_t(m);
+            }
+            n = int(std::min(sliceLeft_, kChunkSize));
+            chunk = slice_;
+            slice_ += n;
+            sliceLeft_ -= std::uint32_t(n);
+        }
+        if (n > 0) crc_ = crc32(crc_, chunk, uInt(n));
         return n;
     }
 
@@ -153,10 +207,6 @@ class EntryData {
     bool encrypted() const { return encrypted_; }
 
   private:
-    // One read of stored bytes: large enough that reads are few, small enough that
-    // input, window and output stay in the processor's cache together.
-    static constexpr std::uint32_t kInputSize = 262144;
-
     // The entry's stored bytes as they are in the archive; a file that ends before
     // them is damage.
     int ReadRaw(unsigned char* out, std::uint32_t size) {
@@ -177,27 +227,29 @@ class EntryData {
     }
 
     int Inflate(unsigned char* out, std::uint32_t size) {
-        stream_.next_out = out;
-        stream_.avail_out = size;
-        while (stream_.avail_out > 0 && !ended_) {
-            if (stream_.avail_in == 0) {
-                int n = ReadStored(input_.get(), kInputSize);
+        z_stream& stream = work_.stream;
+        stream.next_out = out;
+        stream.avail_out = size;
+        while (stream.avail_out > 0 && !ended_) {
+            if (stream.avail_in == 0) {
+                int n = ReadStored(work_.input.get(), Workspace::kInputSize);
                 if (n < 0) return n;
                 if (n == 0) return Z_DATA_ERROR; // the data ends before the deflate stream
-                stream_.next_in = input_.get();
-                stream_.avail_in = uInt(n);
+                stream.next_in = work_.input.get();
+                stream.avail_in = uInt(n);
             }
-            int z = inflate(&stream_, Z_NO_FLUSH);
+            int z = inflate(&stream, Z_NO_FLUSH);
             if (z == Z_STREAM_END)
                 ended_ = true;
             else if (z != Z_OK)
                 return z < 0 ? z : Z_DATA_ERROR;
         }
-        return int(size - stream_.avail_out);
+        return int(size - stream.avail_out);
     }
 
     unzFile archive_;
     host::RandomFile file_;
+    Workspace& work_;
     std::uint64_t offset_ = 0;    // where the next stored byte is in the archive file
     std::uint64_t remaining_ = 0; // stored bytes not yet read
     bool open_ = false;
@@ -205,8 +257,8 @@ class EntryData {
     bool inflating_ = false;
     bool ended_ = false;
     std::optional<ZipCrypto> cipher_;
-    std::unique_ptr<unsigned char[]> input_;
-    z_stream stream_{};
+    const unsigned char* slice_ = nullptr; // inflated data not yet handed out
+    std::uint32_t sliceLeft_ = 0;
     uLong crc_ = crc32(0L, Z_NULL, 0);
 };
 
@@ -236,58 +288,58 @@ void SetWriteTime(win::HANDLE file, int year, int month, int day, int hour, int 
 
 enum class WriteResult { Written, WrongPassword, Damaged, CannotCreate };
 
-// Writes the entry's data to a temporary file beside `target` and moves it over the
-// target once it is whole and its CRC-32 matches, with the entry's time set first (on
-// the still open file) and its attributes after, so a file they make read-only still
-// gets its time.
-WriteResult WriteEntry(EntryData& data, const ArchiveEntryInfo& info, const EntryDetails& details,
-                       const std::string& target, const std::string& reportName,
-                       ProgressCallback progress) {
+// Writes the entry's data to a pending file in the target's folder and gives it the
+// target's name only once it is whole and its CRC-32 matches, with the entry's time set
+// first (on the still open file) and its attributes after, so a file they make
+// read-only still gets its time.
+WriteResult WriteEntry(EntryData& data, Workspace& work, const ArchiveEntryInfo& info,
+                       const EntryDetails& details, const std::string& target,
+                       const std::string& reportName, ProgressCallback progress) {
     host::TargetKind kind = host::InspectTarget(target);
     if (kind == host::TargetKind::ReadOnlyFile || kind == host::TargetKind::Other)
         return WriteResult::CannotCreate;
 
-    std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[kChunkSize]);
-    if (!buffer) return WriteResult::CannotCreate;
-    std::string temp;
-    win::HANDLE file = host::CreateFileBeside(target, temp);
-    if (file == win::INVALID_HANDLE_VALUE) return WriteResult::CannotCreate;
+    if (!work.ok()) return WriteResult::CannotCreate;
+
+    host::PendingFile pending;
+    if (!host::CreatePendingFile(target, pending)) return WriteResult::CannotCreate;
+    win::HANDLE file = pending.handle;
 
     std::uint64_t written = 0;
     bool writeOk = true;
     int n;
-    while ((n = data.Read(buffer.get(), kChunkSize)) > 0) {
+    const unsigned char* chunk = nullptr;
+    while ((n = data.Next(chunk)) > 0) {
         // More data than the entry declares is damage, and is not written on.
         if (std::uint64_t(n) > details.uncompressedSize - written) {
             n = Z_DATA_ERROR;
             break;
         }
         win::DWORD done = 0;
-        if (!win::WriteFile(file, buffer.get(), win::DWORD(n), &done)) {
+        if (!win::WriteFile(file, chunk, win::DWORD(n), &done)) {
             writeOk = false;
             break;
         }
         written += std::uint64_t(n);
         Report(progress, reportName, Percent(written, details.uncompressedSize));
     }
-    const bool whole = n == 0 && written == details.uncompressedSize && data.CrcMatches(info.crc);
-    if (writeOk && whole)
-        SetWriteTime(file, int(info.year), int(info.month + 1), int(info.day), int(info.hour),
-                     int(info.minute));
-    if (!win::CloseHandle(file)) writeOk = false;
 
-    WriteResult result;
+    WriteResult result = WriteResult::Written;
     if (!writeOk) {
         result = WriteResult::CannotCreate;
-    } else if (!whole) {
+    } else if (n != 0 || written != details.uncompressedSize || !data.CrcMatches(info.crc)) {
         // An encrypted entry whose check byte passed but whose data does not fit was
         // most likely read with a wrong password (1 in 256 of them pass the check byte).
         result = data.encrypted() ? WriteResult::WrongPassword : WriteResult::Damaged;
-    } else {
-        win::SetFileAttributesA(temp.c_str(), FileAttributes(info));
-        result = host::ReplaceFile(temp, target) ? WriteResult::Written : WriteResult::CannotCreate;
     }
-    if (result != WriteResult::Written) win::DeleteFileA(temp.c_str());
+    if (result != WriteResult::Written) {
+        host::DiscardPendingFile(pending);
+        return result;
+    }
+    SetWriteTime(file, int(info.year), int(info.month + 1), int(info.day), int(info.hour),
+                 int(info.minute));
+    if (!host::PlacePendingFile(pending, target)) return WriteResult::CannotCreate;
+    win::SetFileAttributesA(target.c_str(), FileAttributes(info));
     return result;
 }
 
@@ -308,6 +360,7 @@ int ArchiveExtract(const std::string& archivePath, const std::string& patternIn,
     if (!archive) return 0;
     // The entries' data is read through a handle of its own (minizip reads the records).
     host::RandomFile file = host::OpenRandomFile(archivePath);
+    Workspace work;
     g_report.opened = 1;
     unz_global_info global{};
     unzGetGlobalInfo(archive, &global);
@@ -350,7 +403,7 @@ int ArchiveExtract(const std::string& archivePath, const std::string& patternIn,
                 break;
             }
 
-            EntryData data(archive, file);
+            EntryData data(archive, file, work);
             OpenResult opened = data.Open(info, details, state);
             if (opened == OpenResult::WrongPassword) {
                 ++g_report.wrongPassword;
@@ -385,7 +438,7 @@ int ArchiveExtract(const std::string& archivePath, const std::string& patternIn,
                 } else if (made == host::FolderResult::Failed) {
                     ++g_report.cannotCreate;
                 } else {
-                    switch (WriteEntry(data, info, details, dest + relative, name,
+                    switch (WriteEntry(data, work, info, details, dest + relative, name,
                                        state.compressProgress)) {
                     case WriteResult::Written:
                         ++extracted;

@@ -1,5 +1,6 @@
 // Windows-style file handles, times and attributes on POSIX, and the stdio-like read
 // services of the copy loops. See platform/win.h for the emulation rules.
+#include "platform/descriptors.h"
 #include "platform/host.h"
 #include "platform/text.h"
 #include "platform/win.h"
@@ -327,6 +328,16 @@ BOOL SetFileAttributesA(const char* fileName, DWORD attributes) {
 }
 
 } // namespace win
+
+namespace host {
+
+int DescriptorOf(win::HANDLE handle) { return win::Fd(handle); }
+
+win::HANDLE HandleOf(int fd) {
+    return fd < 0 ? win::INVALID_HANDLE_VALUE : new win::FileHandle{fd};
+}
+
+} // namespace host
 
 namespace host {
 namespace {

@@ -1,13 +1,16 @@
 // Folder creation and the temporary-file placement of extracted files.
 #include "platform/folders.h"
 
+#include "platform/descriptors.h"
 #include "platform/host.h"
 #include "platform/text.h"
 
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -71,32 +74,92 @@ TargetKind InspectTarget(const std::string& path) {
                : TargetKind::Replaceable;
 }
 
-win::HANDLE CreateFileBeside(const std::string& target, std::string& tempPath) {
-    size_t slash = target.find_last_of('\\');
-    std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    // Names are a random prefix drawn once per process and a counter: unique among the
-    // program's own files, hard to guess for anything else, and a name already taken is
-    // never opened (CREATE_NEW). A folder that refuses new files refuses every name, so a
-    // few attempts settle it.
+namespace {
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// A fresh hidden name in `folder`: a random prefix drawn once per process and a counter,
+// unique among the program's own files and hard to guess for anything else.
+std::string FreshName(const std::string& folder) {
     static std::uint64_t prefix = 0, counter = 0;
     if (prefix == 0) RandomBytes(&prefix, sizeof prefix);
+    char name[64];
+    std::snprintf(name, sizeof name, ".zelvanto-%016llx-%llu.part",
+                  static_cast<unsigned long long>(prefix),
+                  static_cast<unsigned long long>(++counter));
+    return folder + name;
+}
+
+// Gives the unnamed file behind `fd` the name `path`; fails on an existing name.
+bool LinkUnnamed(int fd, const std::string& path) {
+    char self[64];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+    return linkat(AT_FDCWD, self, AT_FDCWD, text::ToHostPath(path).c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+} // namespace
+
+bool CreatePendingFile(const std::string& target, PendingFile& file) {
+    file = PendingFile{};
+    std::string folder = FolderOf(target);
+    std::string hostFolder = text::ToHostPath(folder.empty() ? std::string(".") : folder);
+    // An unnamed file is named later through /proc; without it only a named one will do.
+    static const bool canNameLater = access("/proc/self/fd", F_OK) == 0;
+    int fd = canNameLater ? open(hostFolder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666) : -1;
+    if (fd >= 0) {
+        file.handle = HandleOf(fd);
+        return true;
+    }
+    // Without unnamed files: a name already taken is never opened (CREATE_NEW is
+    // O_CREAT|O_EXCL); a folder that refuses new files refuses every name, so a few
+    // attempts settle it.
     for (int attempt = 0; attempt < 8; ++attempt) {
-        char name[64];
-        std::snprintf(name, sizeof name, ".zelvanto-%016llx-%llu.part",
-                      static_cast<unsigned long long>(prefix),
-                      static_cast<unsigned long long>(++counter));
-        std::string candidate = folder + name;
-        // CREATE_NEW is O_CREAT|O_EXCL: it fails on any existing name, a link included.
+        std::string candidate = FreshName(folder);
         win::HANDLE h =
             win::CreateFileA(candidate.c_str(), win::GENERIC_READ | win::GENERIC_WRITE,
                              win::FILE_SHARE_READ, win::CREATE_NEW, win::FILE_ATTRIBUTE_NORMAL);
         if (h != win::INVALID_HANDLE_VALUE) {
-            tempPath = candidate;
-            return h;
+            file.handle = h;
+            file.tempPath = candidate;
+            return true;
         }
     }
-    tempPath.clear();
-    return win::INVALID_HANDLE_VALUE;
+    return false;
+}
+
+bool PlacePendingFile(PendingFile& file, const std::string& target) {
+    bool placed = false;
+    if (file.tempPath.empty()) {
+        int fd = DescriptorOf(file.handle);
+        // A missing target takes the name at once; an existing one is replaced through a
+        // temporary name, as a name cannot be linked over another.
+        placed = LinkUnnamed(fd, target);
+        if (!placed && errno == EEXIST) {
+            for (int attempt = 0; attempt < 8 && file.tempPath.empty(); ++attempt) {
+                std::string candidate = FreshName(FolderOf(target));
+                if (LinkUnnamed(fd, candidate)) file.tempPath = candidate;
+            }
+            placed = !file.tempPath.empty() && ReplaceFile(file.tempPath, target);
+        }
+    } else {
+        placed = ReplaceFile(file.tempPath, target);
+    }
+    if (placed) {
+        win::CloseHandle(file.handle);
+        file = PendingFile{};
+        return true;
+    }
+    DiscardPendingFile(file);
+    return false;
+}
+
+void DiscardPendingFile(PendingFile& file) {
+    if (file.handle != win::INVALID_HANDLE_VALUE) win::CloseHandle(file.handle);
+    if (!file.tempPath.empty()) win::DeleteFileA(file.tempPath.c_str());
+    file = PendingFile{};
 }
 
 } // namespace host

@@ -1,8 +1,7 @@
 #pragma once
 // Safe placement of extracted files: folders below a chosen base that are checked to be
-// real folders, and files written under a temporary name beside their target (to be
-// moved over it with host::ReplaceFile once complete). Paths are program paths
-// (cp1252, "\").
+// real folders, and files written apart from their target and given its name only once
+// complete. Paths are program paths (cp1252, "\").
 #include "platform/win.h"
 
 #include <string>
@@ -31,9 +30,23 @@ enum class TargetKind {
 // What stands at `path` itself; a link there is never followed.
 TargetKind InspectTarget(const std::string& path);
 
-// Creates a new empty file for reading and writing beside `target`, under a fresh
-// hidden name, exclusively (an existing file or link of that name is never opened).
-// Returns its handle and sets `tempPath`, or INVALID_HANDLE_VALUE.
-win::HANDLE CreateFileBeside(const std::string& target, std::string& tempPath);
+// A file being written for `target` in the target's folder, not visible under the
+// target's name until it is placed.
+struct PendingFile {
+    win::HANDLE handle = win::INVALID_HANDLE_VALUE;
+    std::string tempPath; // its temporary name; empty while the file has no name at all
+};
+
+// Creates the pending file for reading and writing: without any name where the file
+// system allows (then nothing is left behind if the program ends before placing it),
+// otherwise under a fresh hidden name beside the target, exclusively (an existing file
+// or link of that name is never opened).
+bool CreatePendingFile(const std::string& target, PendingFile& file);
+
+// Gives the complete file the target's name in one step, replacing a file or link there
+// (with host::ReplaceFile's refusals), and closes it. On failure, and in Discard, the
+// file and its temporary name are removed; an existing target stays as it was.
+bool PlacePendingFile(PendingFile& file, const std::string& target);
+void DiscardPendingFile(PendingFile& file);
 
 } // namespace host
