@@ -22,6 +22,9 @@ import sys
 import tempfile
 import time
 
+from x_session import (fail, geometry, gone, keep_screen_on_failure, run, screenshot,
+                       wait_for, window_named)
+
 MAIN = (108, 209)          # the main window's client area on the screen
 DIALOG = (299, 194)        # the password dialog's client area
 TABS = (230, 10)           # the tab control inside the main window
@@ -30,21 +33,6 @@ PASSWORD = "Gr\u00fcn-7 Tor"  # a non-ASCII password, typed like any other
 STAMP = time.mktime((2021, 3, 4, 5, 6, 8, 0, 0, -1))
 # Extraction gives each file its entry's date to the minute, with seconds 0.
 UNPACKED_STAMP = time.mktime((2021, 3, 4, 5, 6, 0, 0, 0, -1))
-
-
-ARTIFACTS = ["."]
-
-
-def fail(message):
-    print("FAIL:", message)
-    # The whole screen as it was, to see what stood in the way.
-    subprocess.run(["import", "-window", "root", os.path.join(ARTIFACTS[0], "e2e-failure.png")],
-                   timeout=30)
-    sys.exit(1)
-
-
-def run(*command):
-    return subprocess.run(command, capture_output=True, text=True, timeout=30).stdout
 
 
 def xdo(*args):
@@ -63,67 +51,27 @@ def type_text(text):
     xdo("type", "--delay", "60", text)
 
 
-def wait_for(what, check, seconds=30):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        result = check()
-        if result:
-            return result
-        time.sleep(0.1)
-    fail("timed out waiting for " + what)
-
-
-def window_named(title, process):
-    def find():
-        if process.poll() is not None:
-            fail(f"the program ended early with exit code {process.returncode}")
-        # xdotool's own name search misses titles with umlauts: compare them here.
-        for wid in run("xdotool", "search", "--onlyvisible", "--name", ".").split():
-            if run("xdotool", "getwindowname", wid).strip() == title:
-                return int(wid)
-        return None
-    return wait_for(f"the window {title!r}", find)
-
-
-def other_window_named(title, known, process):
-    if process.poll() is not None:
-        fail(f"the program ended early with exit code {process.returncode}")
-    for wid in run("xdotool", "search", "--onlyvisible", "--name", ".").split():
-        if int(wid) != known and run("xdotool", "getwindowname", wid).strip() == title:
-            return int(wid)
-    return None
-
-
-def gone(window):
-    return lambda: str(window) not in run("xdotool", "search", "--onlyvisible", "--name", ".")
+def origin(window):
+    """The screen position of a window's client area."""
+    return geometry(window)[:2]
 
 
 def press_ok(chooser):
     """The chooser's "OK" button, at the same place in every one of FLTK's choosers."""
-    x, y = geometry(chooser)
+    x, y = origin(chooser)
     click(x + 342, y + 357)
 
 
 def row(chooser, index):
     """The screen y of a line of the chooser's file list ("../" is line 0)."""
-    return geometry(chooser)[1] + 55 + 19 * index
-
-
-def geometry(window):
-    info = run("xwininfo", "-id", str(window))
-    values = dict(re.findall(r"(Absolute upper-left X|Absolute upper-left Y):\s+(-?\d+)", info))
-    return int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"])
-
-
-def shot(window, path):
-    subprocess.run(["import", "-window", str(window), path], check=True, timeout=30)
+    return origin(chooser)[1] + 55 + 19 * index
 
 
 def page_origin(main_window, artifacts):
     """Where the tab pages start inside the client area, found from SourceField's cream
     background at page position (18, 38): the header height depends on the font."""
     path = os.path.join(artifacts, "e2e-start.png")
-    shot(main_window, path)
+    screenshot(path, main_window)
     text = run("convert", path, "-crop", "500x200+230+0", "+repage", "txt:-")
     for line in text.splitlines():
         m = re.match(r"(\d+),(\d+): \((\d+),(\d+),(\d+)", line)
@@ -135,7 +83,7 @@ def page_origin(main_window, artifacts):
 def main():
     program, artifacts = sys.argv[1], sys.argv[2]
     os.makedirs(artifacts, exist_ok=True)
-    ARTIFACTS[0] = artifacts
+    keep_screen_on_failure(os.path.join(artifacts, "e2e-failure.png"))
     if not os.environ.get("DISPLAY"):
         fail("no X display (./dev test starts Xvfb when there is none)")
     with tempfile.TemporaryDirectory() as root:
@@ -165,8 +113,8 @@ def main():
         process = subprocess.Popen([program], cwd=work, env=env)
         try:
             main_window = window_named("Zelvanto", process)
-            if geometry(main_window) != MAIN:
-                fail(f"main window at {geometry(main_window)}")
+            if origin(main_window) != MAIN:
+                fail(f"main window at {origin(main_window)}")
             time.sleep(0.5)
             px, py = page_origin(main_window, artifacts)
 
@@ -178,8 +126,8 @@ def main():
             title = "Bitte w\u00e4hlen Sie die Datei/n aus:"
             chooser = window_named(title, process)
             time.sleep(0.5)
-            shot(chooser, os.path.join(artifacts, "e2e-file-chooser.png"))
-            cx, cy = geometry(chooser)
+            screenshot(os.path.join(artifacts, "e2e-file-chooser.png"), chooser)
+            cx, cy = origin(chooser)
             # The chooser is modal: "Beenden" in the main window does nothing meanwhile, and
             # nothing later either (a queued click would end the program after the chooser).
             click(MAIN[0] + 630 + 55, MAIN[1] + 392 + 20)
@@ -191,15 +139,14 @@ def main():
             # chooser opens again.
             click(cx + 60, row(chooser, 3))
             press_ok(chooser)
-            message = wait_for("the refusal", lambda: other_window_named(
-                "Zelvanto", main_window, process))
+            message = window_named("Zelvanto", process, besides=main_window, what="the refusal")
             time.sleep(0.3)
-            shot(message, os.path.join(artifacts, "e2e-refusal.png"))
+            screenshot(os.path.join(artifacts, "e2e-refusal.png"), message)
             xdo("key", "Return")
             wait_for("the refusal to close", gone(message))
             chooser = window_named(title, process)
             time.sleep(0.3)
-            cx, cy = geometry(chooser)
+            cx, cy = origin(chooser)
             click(cx + 60, row(chooser, 1))
             click(cx + 60, row(chooser, 2), modifier="ctrl")
             press_ok(chooser)
@@ -212,7 +159,7 @@ def main():
             time.sleep(0.5)
             # "Filename:" proposes the Desktop folder; the person adds the archive's name
             # (FLTK's field completes typed names, so only a name without a match is typed).
-            sx, sy = geometry(saver)
+            sx, sy = origin(saver)
             click(sx + 470, sy + 322)  # the end of "Filename:"
             xdo("key", "End")
             type_text("/")
@@ -222,14 +169,14 @@ def main():
 
             click(*on_page(418 + 40, 148 + 20))  # PasswordButton
             dialog = window_named("Passwort zum Archiv hinzuf\u00fcgen", process)
-            if geometry(dialog) != DIALOG:
-                fail(f"password dialog at {geometry(dialog)}")
+            if origin(dialog) != DIALOG:
+                fail(f"password dialog at {origin(dialog)}")
             click(DIALOG[0] + 30 + 100, DIALOG[1] + 30 + 15)  # PasswordField
             type_text(PASSWORD)
             click(DIALOG[0] + 30 + 100, DIALOG[1] + 120 + 15)  # ConfirmField
             type_text(PASSWORD)
             time.sleep(0.3)
-            shot(dialog, os.path.join(artifacts, "e2e-password-dialog.png"))
+            screenshot(os.path.join(artifacts, "e2e-password-dialog.png"), dialog)
             click(DIALOG[0] + 240 + 65, DIALOG[1] + 180 + 20)  # DoneButton
             wait_for("the password dialog to close", gone(dialog))
 
@@ -242,14 +189,14 @@ def main():
             if listing != ["Brief.txt", "Foto.jpg"]:
                 fail(f"archive holds {listing}")
             time.sleep(0.5)
-            shot(main_window, os.path.join(artifacts, "e2e-tab-packen.png"))
+            screenshot(os.path.join(artifacts, "e2e-tab-packen.png"), main_window)
 
             # --- Entpacken ---
             click(MAIN[0] + TABS[0] + 85, MAIN[1] + TABS[1] + (py - TABS[1] - 4) // 2)
             click(*on_page(368 + 15, 48 + 15))  # UnpackBrowseButton
             opener = window_named("Biite w\u00e4hlen Sie das zue entpackende Archiv aus", process)
             time.sleep(0.5)
-            ox, _ = geometry(opener)
+            ox, _ = origin(opener)
             click(ox + 60, row(opener, 1))  # "../", "Sicherung.zip" (the filter shows *.zip)
             press_ok(opener)
             wait_for("the archive chooser to close", gone(opener))
@@ -257,12 +204,12 @@ def main():
             click(*on_page(368 + 15, 128 + 15))  # DestinationBrowseButton
             folders = window_named("Ausgabeort:", process)
             time.sleep(0.5)
-            fx, _ = geometry(folders)
+            fx, _ = origin(folders)
             click(fx + 60, row(folders, 1))  # "../", "Ziel/" in the current folder
             press_ok(folders)
             wait_for("the folder chooser to close", gone(folders))
             time.sleep(0.3)
-            shot(main_window, os.path.join(artifacts, "e2e-tab-entpacken.png"))
+            screenshot(os.path.join(artifacts, "e2e-tab-entpacken.png"), main_window)
 
             # No chooser changed the program's current folder.
             if os.readlink(f"/proc/{process.pid}/cwd") != work:
@@ -292,7 +239,7 @@ def main():
                 if got != UNPACKED_STAMP:
                     fail(f"{name}: modification time {got}, expected {UNPACKED_STAMP}")
             time.sleep(0.3)
-            shot(main_window, os.path.join(artifacts, "e2e-tab-entpacken-done.png"))
+            screenshot(os.path.join(artifacts, "e2e-tab-entpacken-done.png"), main_window)
 
             click(MAIN[0] + 630 + 55, MAIN[1] + 392 + 20)  # QuitButton
             code = process.wait(timeout=30)

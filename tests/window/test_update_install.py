@@ -8,8 +8,8 @@ usage: test_update_install.py <program> <artifacts> <copy v3> <copy v4> <port>""
 import os
 import sys
 
-from update_support import (Installation, UpdateServer, alive, check, close_window, fail,
-                            program_form, screenshot, wait_for, window_of)
+from update_support import Installation, UpdateServer, program_form
+from x_session import alive, check, close_window, fail, poll, screenshot, window_of
 
 
 def main():
@@ -36,21 +36,21 @@ def main():
               "settings.prefs holds %r" % install.read("settings.prefs"))
         check(os.listdir(install.appdata) == [], "appdata holds %s" % os.listdir(install.appdata))
 
-        running = wait_for(lambda: [p for p in install.processes() if p[1][0] == installed], 10)
+        running = poll(lambda: [p for p in install.processes() if p[1][0] == installed], 10)
         check(running, "the new copy is not running")
         new_pid, argv = running[0]
         check(argv[1:] == ["/update", program_form(install.program)],
               "the new copy runs with %r" % argv[1:])
         check(os.readlink("/proc/%d/cwd" % new_pid) == install.folder,
               "the new copy runs in another folder")
-        check(wait_for(lambda: not os.path.exists(install.program), 15),
+        check(poll(lambda: not os.path.exists(install.program), 15),
               "the old Zelvanto.exe is still there")
 
         window = window_of(new_pid, 60)
         check(window, "the new copy shows no window")
-        screenshot(artifacts, "update_installed.png")
+        screenshot(os.path.join(artifacts, "update_installed.png"), required=False)
         # Finding no newer version than its own, the new copy stays.
-        check(not wait_for(lambda: not alive(new_pid), 1.0), "the new copy ended by itself")
+        check(not poll(lambda: not alive(new_pid), 1.0), "the new copy ended by itself")
         check(server.requests() ==
               ["GET /update/version.txt HTTP/1.1", "GET /programs/Zelvanto.exe HTTP/1.1",
                "GET /update/version.txt HTTP/1.1"],

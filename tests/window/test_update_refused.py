@@ -6,8 +6,9 @@ usage: test_update_refused.py <program> <artifacts> <copy v3> <copy v4> <port>""
 import os
 import sys
 
-from update_support import (Installation, UpdateServer, check, close_window, fail, screenshot,
-                            visible_windows, window_of)
+from update_support import Installation, UpdateServer
+from x_session import (check, close_window, fail, screenshot, visible_windows, window_of,
+                       window_owner)
 
 
 def run(case, served, artifacts, old_copy, port):
@@ -21,8 +22,10 @@ def run(case, served, artifacts, old_copy, port):
         if not window:
             fail("%s: the running copy shows no window (exit code %s); folder %s; requests %s;"
                  " windows %s" % (case, old.poll(), sorted(os.listdir(install.folder)),
-                                  server.requests(), visible_windows()))
-        screenshot(artifacts, "update_refused_%s.png" % case.replace(" ", "_"))
+                                  server.requests(),
+                                  [(w, window_owner(w)) for w in visible_windows("Zelvanto")]))
+        screenshot(os.path.join(artifacts, "update_refused_%s.png" % case.replace(" ", "_")),
+                   required=False)
         names = sorted(os.listdir(install.folder))
         check(names == ["Zelvanto.exe", "appdata", "home", "nginx", "settings.prefs"],
               "%s: the folder holds %s" % (case, names))

@@ -1,37 +1,18 @@
 """Shared pieces of the update tests: a private nginx on 127.0.0.1 as the update server,
-a copy of the program installed in a folder of its own, and its processes and windows."""
+and a copy of the program installed in a folder of its own, with its processes. Its
+windows are found and closed with x_session."""
 
 import os
 import shutil
 import signal
 import socket
 import subprocess
-import sys
 import tempfile
-import time
+
+from x_session import check, fail, poll
 
 VERSION_PATH = "update/version.txt"
 PROGRAM_PATH = "programs/Zelvanto.exe"
-
-
-def fail(message):
-    print("FAIL: " + message, file=sys.stderr)
-    sys.exit(1)
-
-
-def check(condition, message):
-    if not condition:
-        fail(message)
-
-
-def wait_for(predicate, seconds, step=0.05):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(step)
-    return predicate()
 
 
 def port_in_use(port):
@@ -88,7 +69,7 @@ http {{
         self.process = subprocess.Popen(
             [nginx, "-p", p + "/", "-c", conf, "-e", os.path.join(p, "error.log")],
             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT)
-        if not wait_for(lambda: port_in_use(self.port) or self.process.poll() is not None, 10) \
+        if not poll(lambda: port_in_use(self.port) or self.process.poll() is not None, 10) \
                 or self.process.poll() is not None:
             fail("nginx did not start:\n" + self.log("error.log"))
 
@@ -183,55 +164,3 @@ class Installation:
 def program_form(host_path):
     return host_path.replace("/", "\\")
 
-
-def visible_windows():
-    """(id, owner pid) of every visible window titled "Zelvanto"."""
-    found = []
-    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Zelvanto$"],
-                         capture_output=True, text=True).stdout.split()
-    for wid in out:
-        owner = subprocess.run(["xdotool", "getwindowpid", wid],
-                               capture_output=True, text=True).stdout.strip()
-        found.append((wid, owner))
-    return found
-
-
-def window_of(pid, seconds):
-    """The id of a visible window titled "Zelvanto" that belongs to `pid`, or None."""
-
-    def find():
-        for wid, owner in visible_windows():
-            if owner == str(pid):
-                return wid
-        return None
-
-    return wait_for(find, seconds, step=0.2)
-
-
-def alive(pid):
-    try:
-        with open("/proc/%d/stat" % pid) as f:
-            return f.read().rsplit(")", 1)[1].split()[0] != "Z"
-    except OSError:
-        return False
-
-
-def close_window(wid, pid, popen=None):
-    """Asks the program's window to close, as a window manager's close box does, and
-    waits for the program to end. Returns its exit code when it is our child."""
-    from test_main_window import request_close
-
-    request_close(int(wid))
-    if popen is not None:
-        try:
-            return popen.wait(15)
-        except subprocess.TimeoutExpired:
-            fail("the program did not end when its window was closed")
-    check(wait_for(lambda: not alive(pid), 15), "the program did not end when its window was closed")
-    return None
-
-
-def screenshot(artifacts, name):
-    os.makedirs(artifacts, exist_ok=True)
-    subprocess.run(["import", "-window", "root", os.path.join(artifacts, name)],
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
