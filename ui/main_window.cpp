@@ -43,22 +43,18 @@ void ApplyBoldFont(int id) {
     if (Ui().boldFont) tk::SetFont(id, Ui().boldFont);
 }
 
-void ApplyFieldLook(int id) {
+void BoldButton(int id, int x, int y, int w, int h, const char* text) {
+    tk::CreateButton(id, x, y, w, h, text);
+    ApplyBoldFont(id);
+}
+
+void Field(int id, int x, int y, int w, int h, bool masked) {
+    tk::CreateTextField(id, x, y, w, h, "", masked);
     ApplyBoldFont(id);
     tk::SetBackground(id, FieldBackground);
 }
 
 namespace {
-
-void Button(int id, int x, int y, int w, int h, const char* text) {
-    tk::CreateButton(id, x, y, w, h, text);
-    ApplyBoldFont(id);
-}
-
-void Field(int id, int x, int y, int w, int h) {
-    tk::CreateTextField(id, x, y, w, h, "", false);
-    ApplyFieldLook(id);
-}
 
 void BuildPackPage() {
     const tk::ImageId browse = Ui().browseImage;
@@ -73,8 +69,8 @@ void BuildPackPage() {
     tk::CreateGroupBox(FormatFrame, 8, 98, 400, 50, texts::FormatFrame);
     tk::CreateProgressBar(FileProgressBar, 18, 258, 370, 30, 0, 100);
     tk::CreateGroupBox(PackStatusFrame, 8, 238, 400, 110, texts::PackStatusFrame);
-    Button(PackButton, 418, 318, 80, 30, texts::PackButton);
-    Button(PasswordButton, 418, 148, 80, 40, texts::PasswordButton);
+    BoldButton(PackButton, 418, 318, 80, 30, texts::PackButton);
+    BoldButton(PasswordButton, 418, 148, 80, 40, texts::PasswordButton);
     tk::CreateProgressBar(TotalProgressBar, 18, 308, 370, 30, 0, 10);
     tk::CreateTextLabel(TotalLabel, 18, 288, 60, 20, texts::TotalLabel);
     tk::CreateTextLabel(CurrentFileLabel, 168, 288, 220, 20, texts::CurrentFileLabel);
@@ -90,7 +86,7 @@ void BuildUnpackPage() {
     tk::CreateImageButton(DestinationBrowseButton, 368, 128, 30, 30, browse);
     tk::CreateProgressBar(UnpackProgressBar, 18, 208, 370, 30, 0, 100);
     tk::CreateGroupBox(UnpackStatusFrame, 8, 188, 400, 60, texts::UnpackStatusFrame);
-    Button(UnpackButton, 368, 308, 130, 40, texts::UnpackButton);
+    BoldButton(UnpackButton, 368, 308, 130, 40, texts::UnpackButton);
 }
 
 } // namespace
@@ -99,7 +95,7 @@ int BuildMainWindow() {
     if (!tk::OpenWindow(MainWindow, 108, 209, 748, 433, texts::MainTitle,
                         tk::StyleCaption | tk::StyleSystemMenu | tk::StyleMinimizeBox))
         return 0;
-    Button(QuitButton, 630, 392, 110, 40, texts::Quit);
+    BoldButton(QuitButton, 630, 392, 110, 40, texts::Quit);
     // Requested at 197 x 480; the control takes the banner's own 217 x 435.
     tk::CreateImageControl(BannerView, 0, 0, 197, 480, Ui().bannerImage);
     tk::CreateTabControl(TabPanel, 230, 10, 510, 380);

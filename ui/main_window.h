@@ -25,8 +25,10 @@ void ReleasePictures();
 // be prepared. When the window cannot be created it returns at once without controls.
 int BuildMainWindow();
 
-// Gives a control BoldFont, and a text field FieldBackground as well.
+// Builders shared by both windows: a push button in BoldFont, and an empty text field
+// in BoldFont on FieldBackground (masked for passwords).
 void ApplyBoldFont(int id);
-void ApplyFieldLook(int id);
+void BoldButton(int id, int x, int y, int w, int h, const char* text);
+void Field(int id, int x, int y, int w, int h, bool masked = false);
 
 } // namespace ui
