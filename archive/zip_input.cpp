@@ -14,9 +14,16 @@ namespace {
 // one local header (30 bytes and a name) costs little.
 constexpr std::uint32_t kBufferSize = 16384;
 
+// Debian's minizip looks for the end record at every offset of the file but the first,
+// so it cannot open an archive that holds nothing but that record (one with no
+// entries, as the writer makes for an empty pack). Such a file is shown to it behind one
+// zero byte, which minizip takes for bytes before the archive, as in a self-extractor.
+constexpr unsigned char kEndRecordSignature[4] = {'P', 'K', 5, 6};
+
 struct Input {
     host::RandomFile file = 0;
-    std::uint64_t size = 0;
+    std::uint64_t lead = 0; // the zero byte shown before an archive that starts with its end record
+    std::uint64_t size = 0; // as shown to minizip, the lead included
     std::uint64_t position = 0;
     std::uint64_t bufferStart = 0;
     std::uint32_t bufferLength = 0;
@@ -35,7 +42,11 @@ voidpf ZCALLBACK Open(voidpf, const void* filename, int mode) {
         return nullptr;
     }
     in->file = file;
-    in->size = std::uint64_t(size);
+    unsigned char start[sizeof kEndRecordSignature];
+    if (host::ReadAt(file, 0, start, sizeof start) == std::int64_t(sizeof start) &&
+        std::memcmp(start, kEndRecordSignature, sizeof start) == 0)
+        in->lead = 1;
+    in->size = std::uint64_t(size) + in->lead;
     return in;
 }
 
@@ -44,18 +55,24 @@ uLong ZCALLBACK Read(voidpf, voidpf stream, void* out, uLong size) {
     auto* dest = static_cast<unsigned char*>(out);
     uLong done = 0;
     while (done < size) {
+        if (in->position < in->lead) {
+            dest[done++] = 0;
+            ++in->position;
+            continue;
+        }
+        std::uint64_t real = in->position - in->lead; // position in the file itself
         std::uint64_t end = in->bufferStart + in->bufferLength;
-        if (in->position >= in->bufferStart && in->position < end) {
-            auto n = uLong(std::min<std::uint64_t>(end - in->position, size - done));
-            std::memcpy(dest + done, in->buffer + (in->position - in->bufferStart), n);
+        if (real >= in->bufferStart && real < end) {
+            auto n = uLong(std::min<std::uint64_t>(end - real, size - done));
+            std::memcpy(dest + done, in->buffer + (real - in->bufferStart), n);
             done += n;
             in->position += n;
             continue;
         }
-        std::int64_t n = host::ReadAt(in->file, in->position, in->buffer, kBufferSize);
+        std::int64_t n = host::ReadAt(in->file, real, in->buffer, kBufferSize);
         if (n < 0) in->failed = true;
         if (n <= 0) break;
-        in->bufferStart = in->position;
+        in->bufferStart = real;
         in->bufferLength = std::uint32_t(n);
     }
     return done;

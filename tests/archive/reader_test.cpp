@@ -103,18 +103,13 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"NameWithNulEndsThere", std::string("ok\0.txt", 7), 0, "ok"}),
     [](const auto& info) { return info.param.label; });
 
-// The system's minizip never finds an end record at the very start of a file, so an
-// archive without entries does not open at all; either way no entry is ever reported.
-TEST_F(ReaderTest, ArchiveWithoutEntriesReportsNoEntry) {
-    std::intptr_t reader = ArchiveOpenRead(PutArchive(Build({})));
+// An archive that is nothing but its end record opens and has no entry (the system's
+// minizip alone would not find an end record at the very start of a file).
+TEST_F(ReaderTest, ArchiveWithoutEntriesOpensAndReportsNoEntry) {
+    ASSERT_NE(ArchiveOpenRead(PutArchive(Build({}))), 0);
     ArchiveEntryInfo info;
     info.crc = 7;
     info.name = "old";
-    if (reader == 0) {
-        EXPECT_EQ(ArchiveFirstEntry(), -1);
-        EXPECT_EQ(ArchiveGetEntryInfo(info), -1);
-        return;
-    }
     EXPECT_EQ(ArchiveFirstEntry(), -103);
     EXPECT_EQ(ArchiveGetEntryInfo(info), -103);
     EXPECT_EQ(info.crc, 0u);

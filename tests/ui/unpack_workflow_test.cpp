@@ -271,6 +271,17 @@ TEST_F(UnpackWorkflow, AnArchiveThatCannotBeOpenedIsReportedWithoutAPasswordQues
     EXPECT_EQ(hl::Beeps(), 1);
 }
 
+// "Packen" with no file chosen writes an archive with no entries; unpacking it is an
+// unpack like any other: no message, the beep, nothing written.
+TEST_F(UnpackWorkflow, AnArchiveWithoutEntriesUnpacksToNothingWithoutAMessage) {
+    ScriptUnpack(Put("leer.zip", zip_bytes::Build({})), Program("ziel"));
+    ui::RunMainLoop();
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(hl::Beeps(), 1);
+    EXPECT_FALSE(Exists(Host("ziel")));
+    EXPECT_EQ(Text(ui::UnpackArchiveField), "");
+}
+
 TEST_F(UnpackWorkflow, ExtractProgressShowsTheRoundedShareOfEntries) {
     const struct {
         float percent;
