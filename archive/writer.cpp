@@ -15,6 +15,7 @@
 #include "archive/zip_crypto.h"
 
 #include "platform/host.h"
+#include "platform/random_access.h"
 #include "platform/text.h"
 #include "platform/win.h"
 
@@ -303,7 +304,12 @@ void CutStaleTail(const std::string& path, const std::string& comment) {
     if (window < kEndRecordSize + comment.size()) return;
     std::int64_t start = size - static_cast<std::int64_t>(window);
     std::unique_ptr<unsigned char[]> tail(new (std::nothrow) unsigned char[window]);
-    if (!tail || host::ReadFileAt(path, start, tail.get(), std::uint32_t(window)) != window) return;
+    if (!tail) return;
+    host::RandomFile file = host::OpenRandomFile(path);
+    if (!file) return;
+    std::int64_t read = host::ReadAt(file, std::uint64_t(start), tail.get(), std::uint32_t(window));
+    host::CloseRandomFile(file);
+    if (read != std::int64_t(window)) return;
     const auto* text = reinterpret_cast<const unsigned char*>(comment.data());
     for (std::uint64_t i = 0; i + kEndRecordSize + comment.size() <= window; ++i) {
         const unsigned char* p = tail.get() + i;

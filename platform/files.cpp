@@ -398,23 +398,6 @@ std::int64_t FileSize(const std::string& path) {
     return S_ISDIR(st.st_mode) ? -1 : std::int64_t(st.st_size);
 }
 
-std::uint32_t ReadFileAt(const std::string& path, std::int64_t offset, void* buffer,
-                         std::uint32_t size) {
-    if (path.empty() || offset < 0) return 0;
-    int fd = open(text::ToHostPath(path).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return 0;
-    std::uint32_t done = 0;
-    char* p = static_cast<char*>(buffer);
-    while (done < size) {
-        ssize_t n = pread(fd, p + done, size - done, off_t(offset) + done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<std::uint32_t>(n);
-    }
-    close(fd);
-    return done;
-}
-
 bool TruncateFile(const std::string& path, std::int64_t size) {
     if (path.empty() || size < 0) return false;
     win::DWORD attributes = win::GetFileAttributesA(path.c_str());

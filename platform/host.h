@@ -60,9 +60,6 @@ bool AtEnd(FileId file);
 void CloseFile(FileId file);
 // Size of a file in bytes as a 64-bit count; -1 when it cannot be had.
 std::int64_t FileSize(const std::string& path);
-// Reads up to `size` bytes from `offset` on; returns how many were read.
-std::uint32_t ReadFileAt(const std::string& path, std::int64_t offset, void* buffer,
-                         std::uint32_t size);
 // Cuts the file to `size` bytes; false when it cannot. A read-only file refuses, as it
 // refuses every other write.
 bool TruncateFile(const std::string& path, std::int64_t size);
@@ -75,10 +72,5 @@ bool ReplaceFile(const std::string& from, const std::string& to);
 // The first line of a text file: its bytes up to, not including, the first CR, LF or zero
 // byte; the empty text when the file is missing, cannot be read or is empty.
 std::string ReadFirstLine(const std::string& path);
-
-// Moves file `from` to `to` in one step, replacing an existing `to`: a reader sees either
-// the old file or the new one, never a mix. Refuses, like the Windows rename with
-// replacement, when `to` is a folder or read-only (even for root); `from` is then kept.
-bool ReplaceFile(const std::string& from, const std::string& to);
 
 } // namespace host

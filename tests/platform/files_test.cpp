@@ -1,6 +1,7 @@
 // The host file layer: Windows-style handles, times and attributes on POSIX, the
 // stdio-like read services, the code pages, the pause and the random source.
 #include "platform/host.h"
+#include "platform/random_access.h"
 #include "platform/text.h"
 #include "platform/win.h"
 #include "support/test_support.h"
@@ -367,11 +368,15 @@ TEST(ReadFiles, ReadAtAnOffsetAndCutAFile) {
     std::string file = Make(dir, "c.bin", "0123456789");
     std::string path = Program(file);
     char buffer[16] = {};
-    EXPECT_EQ(host::ReadFileAt(path, 4, buffer, 3), 3u);
+    host::RandomFile random = host::OpenRandomFile(path);
+    ASSERT_NE(random, 0);
+    EXPECT_EQ(host::RandomFileSize(random), 10);
+    EXPECT_EQ(host::ReadAt(random, 4, buffer, 3), 3);
     EXPECT_EQ(std::string(buffer, 3), "456");
-    EXPECT_EQ(host::ReadFileAt(path, 8, buffer, 16), 2u); // up to the end
-    EXPECT_EQ(host::ReadFileAt(path, 20, buffer, 4), 0u);
-    EXPECT_EQ(host::ReadFileAt(Program(dir.host("fehlt")), 0, buffer, 4), 0u);
+    EXPECT_EQ(host::ReadAt(random, 8, buffer, 16), 2); // up to the end
+    EXPECT_EQ(host::ReadAt(random, 20, buffer, 4), 0);
+    host::CloseRandomFile(random);
+    EXPECT_EQ(host::OpenRandomFile(Program(dir.host("fehlt"))), 0);
     EXPECT_TRUE(host::TruncateFile(path, 6));
     EXPECT_EQ(ts::ReadFile(file), "012345");
     chmod(file.c_str(), 0444);
