@@ -7,6 +7,7 @@
 // and every number is checked for its form and range.
 #include "app/download.h"
 
+#include "platform/folders.h"
 #include "platform/host.h"
 #include "platform/net.h"
 #include "platform/win.h"
@@ -208,53 +209,31 @@ bool ReadHead(Response& response, Framing& framing) {
     }
 }
 
-// The temporary file the body is written to, beside the target.
+// The body is written to a pending file beside the target and takes the target's name
+// only once it is complete; until then the target stays exactly as it was.
 class BodyFile {
   public:
     explicit BodyFile(const std::string& target) {
-        for (int attempt = 0; attempt < 8 && handle_ == win::INVALID_HANDLE_VALUE; ++attempt) {
-            unsigned char random[4];
-            host::RandomBytes(random, sizeof random);
-            static const char hex[] = "0123456789abcdef";
-            path_ = target + ".";
-            for (unsigned char b : random) {
-                path_ += hex[b >> 4];
-                path_ += hex[b & 15];
-            }
-            path_ += ".part";
-            // A fresh name only: an existing file of that name is not ours to replace.
-            handle_ = win::CreateFileA(path_.c_str(), win::GENERIC_WRITE, win::FILE_SHARE_READ,
-                                       win::CREATE_NEW, win::FILE_ATTRIBUTE_NORMAL);
-        }
-        created_ = handle_ != win::INVALID_HANDLE_VALUE;
+        opened_ = host::CreatePendingFile(target, pending_);
     }
-    ~BodyFile() {
-        if (handle_ != win::INVALID_HANDLE_VALUE) win::CloseHandle(handle_);
-        if (created_ && !placed_) win::DeleteFileA(path_.c_str());
-    }
+    ~BodyFile() { host::DiscardPendingFile(pending_); }
     BodyFile(const BodyFile&) = delete;
     BodyFile& operator=(const BodyFile&) = delete;
 
-    bool Opened() const { return created_; }
+    bool Opened() const { return opened_; }
 
     bool Write(const char* data, std::size_t size) {
         win::DWORD written = 0;
-        return win::WriteFile(handle_, data, win::DWORD(size), &written) && written == size;
+        return win::WriteFile(pending_.handle, data, win::DWORD(size), &written) &&
+               written == size;
     }
 
     // Closes the file and moves it over the target.
-    bool Place(const std::string& target) {
-        bool closed = win::CloseHandle(handle_);
-        handle_ = win::INVALID_HANDLE_VALUE;
-        placed_ = closed && host::ReplaceFile(path_, target);
-        return placed_;
-    }
+    bool Place(const std::string& target) { return host::PlacePendingFile(pending_, target); }
 
   private:
-    std::string path_;
-    win::HANDLE handle_ = win::INVALID_HANDLE_VALUE;
-    bool created_ = false;
-    bool placed_ = false;
+    host::PendingFile pending_;
+    bool opened_ = false;
 };
 
 // Copies exactly `count` body bytes, those already read first; each further read waits
